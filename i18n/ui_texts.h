@@ -1,0 +1,66 @@
+#pragma once
+// The table of interface texts in the current language, the language loaders, and the fixed
+// table of grain words of every language.
+#include <array>
+#include <string>
+#include <string_view>
+
+// Entries of the text table that this program shows, named by their English text.
+enum class ui_text : int {
+    Width,
+    Height,
+    Quantity,
+    Fiber,
+    Label,
+    Parts,          // "PARTS"
+    ClearParts,     // "Clear" (first entry of that text)
+    Open,
+    Save,
+    SaveAs,
+    SaveResults,
+    Print,
+    Help,
+    About,
+    Settings,
+    Stock,          // "STOCK"
+    ClearStock,     // "Clear" (second entry)
+    ShowPartSize,   // "Show size of the pieces"
+    ShowWasteSize,  // "Show size of the wastes"
+    ShowPartLabel,  // "Show piece label"
+    Sheet,
+    Horizontal,
+    Vertical,
+    CuttingThickness,
+    MinimalRuptureSize,
+    RoundFractionsTo,   // "The fractional values must be rounded to:"
+    MaximalCutLength,
+    InvalidNumber,
+    CannotMix,          // "You cannot mix fractional values with real values!"
+    NotAllOptimized,    // "Not all pieces have been optimized. Possible causes: ..."
+    DeleteData,         // "You want to delete the data?"
+    SaveParts,          // "Do you want to save the parts?"
+    Waste,
+    AreaOfUtilizedParts,
+    Count_
+};
+
+inline constexpr int kUiTextCount = static_cast<int>(ui_text::Count_);
+inline constexpr int kLanguageCount = 26;          // entries of the language list
+inline constexpr int kGrainWordRows = 27;          // the list plus Ukrainian
+inline constexpr int kEnglishLanguageIndex = 6;
+
+// The text of an entry in the language loaded last (empty before the first load).
+const std::wstring& UiText(ui_text entry);
+
+// The 26 language names of the list, in order ("Afrikaans" .. "Turkish").
+const std::array<std::wstring_view, kLanguageCount>& LanguageNames();
+
+// Runs the loader whose name equals `name` exactly; "Ukrainian" and unknown names do nothing.
+void LoadLanguage(std::wstring_view name);
+
+// Grain word of a grain-table row (0..26) for grain code 0, 1 or 2 ("" for 0 or out of range).
+std::wstring_view GrainWord(int row, int grain);
+
+// 1 or 2 when `text` (trimmed) equals, ignoring case, a horizontal or vertical word of one of the
+// first 26 rows; otherwise 0.
+int GrainFromWord(std::wstring_view text);
