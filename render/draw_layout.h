@@ -1,0 +1,45 @@
+#pragma once
+// Drawing of one sheet layout to scale on any QPainter surface: screen picture, printer page, PDF.
+#include <optional>
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+#include "engine/solution2d.h"
+#include "util/tlista.h"
+
+struct layout_display_flags {
+    bool show_part_sizes = true;
+    bool show_waste_sizes = false;
+    bool show_part_labels = true;
+};
+
+// The 8x8 monochrome tile with both diagonals black on white, used to hatch wastes on screen.
+QImage MakeHatchPattern();
+
+// m + trunc(v * s).
+int ScaleCoordinate(double v, int m, double s);
+
+// Draws text rotated counter-clockwise by `angle` degrees (reading upward for 90) with (x, y) the
+// top-left of the unrotated text cell, in the painter's font and pen colour.
+void TextOutRotated(int x, int y, const QString& text, QPainter& canvas, int angle);
+
+// Draws the layout with margin m and scale s (pixels per size unit) on a surface of width x height.
+// With a hatch the wastes are filled with it; without one (printing) they are dotted.
+bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int height, int m, double s,
+                const QImage* hatch, const layout_display_flags& flags);
+
+// The on-screen picture for a view of box_width x box_height pixels; nullopt when the scale would
+// not be positive (the caller then keeps its previous picture).
+std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_width, int box_height,
+                                        const QImage& hatch, const layout_display_flags& flags, const QFont& font);
+
+// One layout filling a printer or PDF page (margin from the font on that device, dotted wastes).
+void DrawLayoutOnPage(QPainter& painter, const Solution2D& solution, int page_width, int page_height,
+                      const layout_display_flags& flags, const QFont& font);
+
+// Every layout as one page of a PDF file; false when the file cannot be written.
+bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
+                     const layout_display_flags& flags, const QFont& font);
