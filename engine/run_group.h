@@ -1,0 +1,40 @@
+#pragma once
+// One material group of a run: the usable records of one material (and width, for bars).
+#include <cstdint>
+#include <vector>
+
+#include "model/input_records.h"
+
+struct run_group {
+    parts_array_2d parts;            // copies of the input records, in input order
+    stock_array_2d stock;
+    std::vector<int32_t> part_source;   // group position -> input position
+    std::vector<int32_t> stock_source;
+    int64_t part_quantity = 0;
+    int64_t stock_quantity = 0;
+
+    void AddPart(const part_as_number_2d& part, int32_t source)
+    {
+        parts.Append(part);
+        part_source.push_back(source);
+        part_quantity += part.quantity;
+    }
+    void AddStock(const stock_as_number_2d& item, int32_t source)
+    {
+        stock.Append(item);
+        stock_source.push_back(source);
+        stock_quantity += item.quantity;
+    }
+};
+
+// Sizes in integer units of a run: floor(value * scale + 0.5).
+inline int32_t Units(const fractional_double& size, double scale) { return size.ToUnits(scale); }
+
+// A result size back in user units, as a fraction with the scale as denominator unless the job
+// was typed in plain decimals.
+inline fractional_double FromUnits(double units, double scale, bool decimal_input)
+{
+    fractional_double value(units / scale);
+    if (!decimal_input) value.FractionFromDecimal(static_cast<int64_t>(scale));
+    return value;
+}

@@ -1,0 +1,154 @@
+#include "engine/stavora_2d.h"
+
+#include "cut1d/TCut1D.h"
+#include "cut2d/TCut2D.h"
+#include "model/list_files.h"
+
+stavora_2d::stavora_2d()
+    : optimizer_2d(std::make_unique<TCut2D>()), optimizer_1d(std::make_unique<TCut1D>())
+{
+    optimizer_2d->set_OnProgress([this](const cut2d_progress& progress) {
+        last_progress.passes_done = progress.passes_done;
+        last_progress.passes_total = progress.passes_total;
+        ForwardProgress();
+    });
+    optimizer_2d->set_OnRunEnd([this] { OnSolution2D(); });
+    optimizer_1d->set_OnProgressInner([this] { ForwardProgress(); });
+    optimizer_1d->set_OnProgressOuter([this] { ForwardProgress(); });
+    optimizer_1d->set_OnFinished([this] { OnSolution1D(); });
+    optimizer_1d->set_OnUnused([] {});
+}
+
+stavora_2d::~stavora_2d() = default;
+
+void stavora_2d::ForwardProgress()
+{
+    if (idle_callback) idle_callback();
+}
+
+void stavora_2d::LoadExample(const show_parts_fn& show_parts, const show_stock_fn& show_stock)
+{
+    struct example_row {
+        double length, width;
+        int32_t quantity;
+        uint8_t grain;
+        const wchar_t* label;
+    };
+    static const example_row example_parts[] = {
+        {500, 800, 10, 1, L"john"}, {300, 700, 5, 1, L"mike"}, {800, 700, 2, 0, L"jenny"}};
+    static const example_row example_stock[] = {{1000, 2000, 10, 2, L"window"}, {2000, 1500, 7, 2, L"window"}};
+
+    parts.Clear();
+    for (const auto& row : example_parts) {
+        part_as_number_2d part;
+        part.length = row.length;
+        part.width = row.width;
+        part.quantity = row.quantity;
+        part.grain = row.grain;
+        part.label = row.label;
+        part.material = L"glass";
+        parts.Append(part);
+    }
+    stock.Clear();
+    for (const auto& row : example_stock) {
+        stock_as_number_2d item;
+        item.length = row.length;
+        item.width = row.width;
+        item.quantity = row.quantity;
+        item.grain = row.grain;
+        item.label = row.label;
+        item.material = L"glass";
+        stock.Append(item);
+    }
+    if (show_parts) show_parts(parts);
+    if (show_stock) show_stock(stock);
+}
+
+bool stavora_2d::Gather(const gather_parts_fn& gather_parts, const gather_stock_fn& gather_stock,
+                        const gather_parameters_fn& gather_parameters)
+{
+    parts.Clear();
+    if (gather_parts) gather_parts(parts);
+    stock.Clear();
+    if (gather_stock) gather_stock(stock);
+    // Fields the callback does not write keep their values.
+    if (gather_parameters) gather_parameters(parameters);
+    return true;
+}
+
+run_result stavora_2d::Run(idle_fn idle)
+{
+    idle_callback = std::move(idle);
+    ResetResults();
+    last_progress = run_progress{};
+    run_result result;
+    const int32_t status_2d = RunPath2D();
+    const int32_t status_1d = RunPath1D();
+    result.status = status_2d != kRunAllPlaced ? status_2d : status_1d;
+    return result;
+}
+
+void stavora_2d::ResetResults()
+{
+    solutions_2d.Clear();
+    solutions_1d.Clear();
+}
+
+bool stavora_2d::SavePartListXml(const std::filesystem::path& path, const gather_parts_fn& gather_parts)
+{
+    parts.Clear();
+    if (gather_parts) gather_parts(parts);
+    return WritePartsXml(parts, path);
+}
+
+bool stavora_2d::OpenPartListXml(const std::filesystem::path& path, const clear_grid_fn& clear_parts_grid,
+                                 const show_parts_fn& show_parts)
+{
+    if (!ReadPartsXml(parts, path)) return false;
+    if (clear_parts_grid) clear_parts_grid();
+    if (show_parts) show_parts(parts);
+    return true;
+}
+
+bool stavora_2d::SaveStockListXml(const std::filesystem::path& path, const gather_stock_fn& gather_stock)
+{
+    stock.Clear();
+    if (gather_stock) gather_stock(stock);
+    return WriteStockXml(stock, path);
+}
+
+bool stavora_2d::OpenStockListXml(const std::filesystem::path& path, const clear_grid_fn& clear_stock_grid,
+                                  const show_stock_fn& show_stock)
+{
+    if (!ReadStockXml(stock, path)) return false;
+    if (clear_stock_grid) clear_stock_grid();
+    if (show_stock) show_stock(stock);
+    return true;
+}
+
+bool stavora_2d::SavePartListCsv(const std::filesystem::path& path, wchar_t separator,
+                                 const gather_parts_fn& gather_parts)
+{
+    parts.Clear();
+    if (gather_parts) gather_parts(parts);
+    return WritePartsCsv(parts, path, separator);
+}
+
+bool stavora_2d::OpenPartListCsv(const std::filesystem::path& path, wchar_t separator,
+                                 const clear_grid_fn& clear_parts_grid, const show_parts_fn& show_parts)
+{
+    const bool read = ReadPartsCsv(parts, path, separator);
+    // The grid shows the array whatever the read did; a failed read left it unchanged.
+    if (clear_parts_grid) clear_parts_grid();
+    if (show_parts) show_parts(parts);
+    return read;
+}
+
+bool stavora_2d::OpenStockListCsv(const std::filesystem::path& path, wchar_t separator,
+                                  const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock)
+{
+    const bool read = ReadStockCsv(stock, path, separator);
+    if (clear_stock_grid) clear_stock_grid();
+    if (show_stock) show_stock(stock);
+    return read;
+}
