@@ -1,5 +1,6 @@
 #pragma once
 // Drawing of one sheet layout to scale on any QPainter surface: screen picture, printer page, PDF.
+#include <array>
 #include <optional>
 
 #include <QFont>
@@ -40,6 +41,17 @@ std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_widt
 void DrawLayoutOnPage(QPainter& painter, const Solution2D& solution, int page_width, int page_height,
                       const layout_display_flags& flags, const QFont& font);
 
-// Every layout as one page of a PDF file; false when the file cannot be written.
+// The size as shown in drawings ("12 3/16", "12.5"), with the locale's decimal separator.
+QString SizeText(const fractional_double& size);
+
+// A waste percentage cut (not rounded) to two decimals in its shortest form: 22.5 -> "22.5",
+// 12.349 -> "12.34"; "0" when the value is not finite.
+QString WastePercentText(double percent);
+
+// The three statistics lines under the sheet: quantity and stock label, waste, utilised area.
+std::array<QString, 3> LayoutStatisticsLines(const Solution2D& solution);
+
+// Every layout as one page of a PDF file (A4, landscape unless the sheet is taller than long,
+// 300 dots per inch, 10 mm margins); false when the file cannot be written.
 bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
                      const layout_display_flags& flags, const QFont& font);

@@ -1,0 +1,318 @@
+#include "render/draw_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <QBrush>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPen>
+
+#include "i18n/ui_texts.h"
+
+namespace {
+
+constexpr int kPdfResolution = 300;
+constexpr double kPdfMarginMm = 10.0;
+
+int Half(int n) { return n / 2; }
+
+// Truncation toward zero, held inside the int range so absurd sizes cannot overflow.
+int TruncToInt(double v)
+{
+    if (std::isnan(v)) return 0;
+    constexpr double kLimit = 1 << 30;
+    return static_cast<int>(std::trunc(std::clamp(v, -kLimit, kLimit)));
+}
+
+double Mid(const fractional_double& a, const fractional_double& b) { return 0.5 * a.AsDouble() + 0.5 * b.AsDouble(); }
+
+QString Word(ui_text entry) { return QString::fromStdWString(UiText(entry)); }
+
+int TextWidth(const QPainter& canvas, const QString& text) { return canvas.fontMetrics().horizontalAdvance(text); }
+int TextHeight(const QPainter& canvas) { return canvas.fontMetrics().height(); }
+
+// (x, y) is the top-left of the text cell; QPainter places text by its baseline.
+void TextOut(QPainter& canvas, int x, int y, const QString& text)
+{
+    canvas.drawText(x, y + canvas.fontMetrics().ascent(), text);
+}
+
+// A rectangle outline whose pen, like the whole figure, covers columns a..c-1 and rows b..d-1:
+// the pen lies inside the frame, drawn as filled strips so every device gets the same pixels.
+void OutlineRectangle(QPainter& canvas, int a, int b, int c, int d, const QColor& colour, int pen_width)
+{
+    const int w = c - a;
+    const int h = d - b;
+    if (w <= 0 || h <= 0) return;
+    const int pw = std::min({pen_width, w, h});
+    canvas.fillRect(a, b, w, pw, colour);
+    canvas.fillRect(a, d - pw, w, pw, colour);
+    canvas.fillRect(a, b, pw, h, colour);
+    canvas.fillRect(c - pw, b, pw, h, colour);
+}
+
+// A 1-pixel line that, like a move-to/line-to pair, leaves out its end point.
+void Line(QPainter& canvas, int x1, int y1, int x2, int y2, const QColor& colour)
+{
+    if (x1 == x2 && y1 == y2) return;
+    if (y1 == y2) {
+        const int left = x1 < x2 ? x1 : x2 + 1;
+        canvas.fillRect(left, y1, std::abs(x2 - x1), 1, colour);
+    } else if (x1 == x2) {
+        const int top = y1 < y2 ? y1 : y2 + 1;
+        canvas.fillRect(x1, top, 1, std::abs(y2 - y1), colour);
+    } else {
+        canvas.save();
+        canvas.setPen(QPen(colour, 0));
+        canvas.drawLine(x1, y1, x2, y2);
+        canvas.restore();
+    }
+}
+
+// Fills columns left..right-1 and rows top..bottom-1.
+void FillRectangle(QPainter& canvas, int left, int top, int right, int bottom, const QBrush& brush)
+{
+    if (right <= left || bottom <= top) return;
+    canvas.fillRect(left, top, right - left, bottom - top, brush);
+}
+
+QImage ColourTile(const QImage& hatch)
+{
+    // A monochrome QImage as brush would be painted as a stencil; the tile is meant opaque.
+    return hatch.convertToFormat(QImage::Format_RGB32);
+}
+
+bool SheetHasArea(const Solution2D& solution)
+{
+    return solution.sheet_length.AsDouble() > 0.0 && solution.sheet_width.AsDouble() > 0.0;
+}
+
+double FitScale(const Solution2D& solution, int width, int height, int m)
+{
+    const double sx = (width - 2 * m - 5) / solution.sheet_length.AsDouble();
+    const double sy = (height - 4 * m - 5) / solution.sheet_width.AsDouble();
+    return std::min(sx, sy);
+}
+
+bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
+
+int Margin(const QPainter& canvas) { return TruncToInt(1.1 * TextHeight(canvas)); }
+
+}  // namespace
+
+QImage MakeHatchPattern()
+{
+    QImage tile(8, 8, QImage::Format_Mono);
+    tile.setColor(0, qRgb(255, 255, 255));
+    tile.setColor(1, qRgb(0, 0, 0));
+    tile.fill(0);
+    for (int i = 0; i < 8; ++i) {
+        tile.setPixel(i, i, 1);
+        tile.setPixel(7 - i, i, 1);
+    }
+    return tile;
+}
+
+int ScaleCoordinate(double v, int m, double s) { return m + TruncToInt(v * s); }
+
+void TextOutRotated(int x, int y, const QString& text, QPainter& canvas, int angle)
+{
+    // The rotated face keeps family, size, bold and italic only, as a freshly built font would.
+    QFont rotated_font = canvas.font();
+    rotated_font.setWeight(rotated_font.bold() ? QFont::Bold : QFont::Normal);
+    rotated_font.setUnderline(false);
+    rotated_font.setStrikeOut(false);
+
+    canvas.save();
+    canvas.setFont(rotated_font);
+    canvas.translate(x, y);
+    canvas.rotate(-angle);  // positive angles turn clockwise on a y-down surface
+    TextOut(canvas, 0, 0, text);
+    canvas.restore();
+}
+
+QString SizeText(const fractional_double& size)
+{
+    const QString point = QLocale().decimalPoint();
+    const wchar_t separator = point.isEmpty() ? L'.' : static_cast<wchar_t>(point.at(0).unicode());
+    return QString::fromStdWString(size.FormatDisplay(separator));
+}
+
+QString WastePercentText(double percent)
+{
+    if (!std::isfinite(percent)) return QStringLiteral("0");
+    const double cut = std::trunc(percent * 100.0) * 0.01;
+    // 15 significant digits: the float error of the cut (22.500000000000004) is not shown.
+    return QString::number(cut, 'g', 15);
+}
+
+std::array<QString, 3> LayoutStatisticsLines(const Solution2D& solution)
+{
+    QString quantity = Word(ui_text::Quantity) + " = " + QString::number(solution.repetitions) + "; ";
+    if (!solution.stock_label.empty()) quantity += QString::fromStdWString(solution.stock_label.str()) + "; ";
+
+    const double sheet_area = solution.sheet_width.AsDouble() * solution.sheet_length.AsDouble();
+    const double percent = solution.waste_area.AsDouble() * 100.0 / sheet_area;
+    QString waste = Word(ui_text::Waste) + " = " + SizeText(solution.waste_area) + " (" + WastePercentText(percent) +
+                    "%)  ";
+
+    QString used = Word(ui_text::AreaOfUtilizedParts) + " = " + SizeText(solution.used_area);
+    return {quantity, waste, used};
+}
+
+bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int height, int m, double s,
+                const QImage* hatch, const layout_display_flags& flags)
+{
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setBackgroundMode(Qt::TransparentMode);
+    canvas.setBrush(Qt::NoBrush);
+    const QColor black(Qt::black);
+    auto sc = [m, s](double v) { return ScaleCoordinate(v, m, s); };
+
+    OutlineRectangle(canvas, 0, 0, width, height, Qt::white, 1);
+
+    const int X = sc(solution.sheet_length.AsDouble());
+    const int Y = sc(solution.sheet_width.AsDouble());
+    OutlineRectangle(canvas, m, m, X, Y, black, 2);
+    canvas.setPen(QPen(black, 1));
+
+    const int h = TextHeight(canvas);
+    {
+        const QString t = SizeText(solution.sheet_length);
+        TextOut(canvas, Half(X - TextWidth(canvas, t)) + Half(m), m - h, t);
+    }
+    {
+        const QString t = SizeText(solution.sheet_width);
+        TextOutRotated(m - h + 1, Half(Y + TextWidth(canvas, t)) + Half(m), t, canvas, 90);
+    }
+
+    const std::array<QString, 3> lines = LayoutStatisticsLines(solution);
+    TextOut(canvas, TruncToInt(0.5 * X - Half(TextWidth(canvas, lines[0])) + Half(m)), Y + 1, lines[0]);
+    for (int i = 1; i < 3; ++i)
+        TextOut(canvas, Half(X) - Half(TextWidth(canvas, lines[i])) + Half(m), Y + i * h, lines[i]);
+
+    for (const TFractionalCut& cut : solution.cuts)
+        Line(canvas, sc(cut.x1.AsDouble()), sc(cut.y1.AsDouble()), sc(cut.x2.AsDouble()), sc(cut.y2.AsDouble()), black);
+
+    for (const TFractionalPiece2D& piece : solution.pieces) {
+        const int mid_x = sc(Mid(piece.x1, piece.x2));
+        const int mid_y = sc(Mid(piece.y1, piece.y2));
+        if (flags.show_part_sizes) {
+            const QString across = SizeText(piece.horizontal_size);
+            TextOut(canvas, mid_x - Half(TextWidth(canvas, across)), sc(piece.y1.AsDouble()), across);
+            const QString down = SizeText(piece.vertical_size);
+            TextOutRotated(sc(piece.x1.AsDouble()), mid_y + Half(TextWidth(canvas, down)), down, canvas, 90);
+        }
+        if (flags.show_part_labels && !piece.label.empty()) {
+            const QString label = QString::fromStdWString(piece.label.str());
+            const int a = Half(TextWidth(canvas, label));
+            const int b = Half(h);
+            if (piece.horizontal_size > piece.vertical_size)
+                TextOut(canvas, mid_x - a, mid_y - b, label);
+            else
+                TextOut(canvas, mid_x - b, mid_y - a, label);
+        }
+    }
+
+    const QBrush pattern = hatch ? QBrush(ColourTile(*hatch)) : QBrush();
+    const QString dot = QStringLiteral(".");
+    const int dot_width = TextWidth(canvas, dot);
+    for (const TFractionalWaste& waste : solution.wastes) {
+        const int left = sc(waste.x1.AsDouble());
+        const int top = sc(waste.y1.AsDouble());
+        if (hatch) {
+            FillRectangle(canvas, left + 1, top + 1, sc(waste.x2.AsDouble()) - 1, sc(waste.y2.AsDouble()) - 1, pattern);
+        } else if (dot_width > 0 && h > 0) {
+            const int nx = TruncToInt(waste.horizontal_size.AsDouble() * s) / dot_width;
+            const int ny = TruncToInt(waste.vertical_size.AsDouble() * s) / h;
+            for (int r = 0; r < ny; ++r)
+                for (int c = 1; c < nx; c += 3) TextOut(canvas, left + c * dot_width, top + r * h, dot);
+        }
+        if (flags.show_waste_sizes) {
+            const QString across = SizeText(waste.horizontal_size);
+            TextOut(canvas, sc(Mid(waste.x1, waste.x2)) - Half(TextWidth(canvas, across)), top + 1, across);
+            const QString down = SizeText(waste.vertical_size);
+            TextOutRotated(left + 1, sc(Mid(waste.y1, waste.y2)) + Half(TextWidth(canvas, down)), down, canvas, 90);
+        }
+    }
+
+    canvas.restore();
+    return true;
+}
+
+std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_width, int box_height,
+                                        const QImage& hatch, const layout_display_flags& flags, const QFont& font)
+{
+    if (!SheetHasArea(solution)) return std::nullopt;
+
+    int m = 0;
+    {
+        QImage probe(1, 1, QImage::Format_RGB32);  // same resolution as the picture
+        QPainter canvas(&probe);
+        canvas.setFont(font);
+        m = Margin(canvas);
+    }
+    const double s = FitScale(solution, box_width, box_height, m);
+    if (!UsableScale(s)) return std::nullopt;
+
+    const int width = 2 * m + TruncToInt((solution.sheet_length * s).AsDouble()) + 1;
+    const int height = 4 * m + TruncToInt((solution.sheet_width * s).AsDouble()) + 1;
+    QImage picture(width, height, QImage::Format_RGB32);
+    if (picture.isNull()) return std::nullopt;
+    picture.fill(Qt::white);  // a new bitmap starts white; the surface outline alone does not clear it
+
+    QPainter canvas(&picture);
+    canvas.setFont(font);
+    DrawLayout(canvas, solution, width, height, m, s, &hatch, flags);
+    canvas.end();
+    return picture;
+}
+
+void DrawLayoutOnPage(QPainter& painter, const Solution2D& solution, int page_width, int page_height,
+                      const layout_display_flags& flags, const QFont& font)
+{
+    painter.setFont(font);
+    const int m = Margin(painter);
+    // A sheet without area or a page smaller than the margins has no usable scale: leave the page blank.
+    if (!SheetHasArea(solution)) return;
+    const double s = FitScale(solution, page_width, page_height, m);
+    if (!UsableScale(s)) return;
+    DrawLayout(painter, solution, page_width, page_height, m, s, nullptr, flags);
+}
+
+bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
+                     const layout_display_flags& flags, const QFont& font)
+{
+    auto layout_for = [](const Solution2D* solution) {
+        const bool portrait =
+            solution && solution->sheet_width.AsDouble() > solution->sheet_length.AsDouble();
+        return QPageLayout(QPageSize(QPageSize::A4), portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
+                           QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                           QPageLayout::Millimeter);
+    };
+
+    QPdfWriter writer(file_name);
+    writer.setResolution(kPdfResolution);
+    writer.setTitle(QStringLiteral("Stavora - Results"));
+    writer.setCreator(QStringLiteral("Stavora"));
+    writer.setPageLayout(layout_for(solutions.Get(0)));
+
+    QPainter painter;
+    if (!painter.begin(&writer)) return false;
+    bool first = true;
+    for (const auto& solution : solutions) {
+        if (!first) {
+            writer.setPageLayout(layout_for(solution.get()));
+            if (!writer.newPage()) return false;
+        }
+        first = false;
+        DrawLayoutOnPage(painter, *solution, writer.width(), writer.height(), flags, font);
+    }
+    return painter.end();
+}
