@@ -3,6 +3,7 @@
 #include "util/my_w_string.h"
 #include "util/random.h"
 #include "util/tlista.h"
+#include "util/utf8.h"
 
 TEST(Random, FollowsTheLinearCongruentialSequence)
 {
@@ -51,4 +52,13 @@ TEST(MyWString, ComparesIgnoringCaseAcrossScripts)
         EXPECT_EQ(my_w_string(c.a).EqualsIgnoreCase(my_w_string(c.b)), c.equal) << "case " << c.a;
     EXPECT_TRUE(my_w_string(static_cast<const wchar_t*>(nullptr)).empty());
     EXPECT_EQ(my_w_string("abc").str(), L"abc");
+}
+
+TEST(Utf8, RoundTripsAndReplacesInvalidBytes)
+{
+    const std::wstring text = L"Vízszintes Горизонтально €";
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(Utf8ToWide("a\xff" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(Utf8ToWide("\xE2\x82"), L"\xFFFD\xFFFD");  // truncated sequence
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD\xFFFD");  // overlong form
 }

@@ -1,0 +1,166 @@
+#include "cli/cli_job.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "engine/scale_finder.h"
+#include "engine/stavora_2d.h"
+#include "model/list_files.h"
+
+namespace {
+
+std::string LowerExtension(const std::string& file)
+{
+    std::string ext = std::filesystem::path(file).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+template <class Array>
+bool ReadList(const std::string& file, char separator, Array& array, bool (*read_xml)(Array&, const std::filesystem::path&),
+              bool (*read_csv)(Array&, const std::filesystem::path&, wchar_t), std::string& error)
+{
+    const std::string ext = LowerExtension(file);
+    if (!std::filesystem::exists(file)) {
+        error = file + ": file not found";
+        return false;
+    }
+    if (ext == ".xml") {
+        if (!read_xml(array, file)) {
+            error = file + ": not a list file (not well-formed XML, or no data element with its list)";
+            return false;
+        }
+        return true;
+    }
+    if (ext == ".csv") {
+        if (!read_csv(array, file, static_cast<wchar_t>(separator))) {
+            error = file + ": empty or unreadable CSV file";
+            return false;
+        }
+        return true;
+    }
+    error = file + ": unknown list file type (use .xml or .csv)";
+    return false;
+}
+
+// Forms seen in the job's sizes, as the window's number-mode check sees them.
+struct form_marks {
+    bool decimal_seen = false;   // a decimal with digits after the separator
+    bool fraction_seen = false;  // a whole number with a fraction
+    void Note(const fractional_double& v)
+    {
+        if (v.numerator != 0) fraction_seen = true;
+        else if (std::fabs(v.whole - std::trunc(v.whole)) > 1e-9) decimal_seen = true;
+    }
+};
+
+std::string RowName(const std::string& file, int32_t index) { return file + ", row " + std::to_string(index + 1); }
+
+bool CheckSize(const fractional_double& v, bool zero_allowed, const std::string& where, const char* field,
+               std::string& error)
+{
+    const double value = v.AsDouble();
+    if (!std::isfinite(value) || value < -fractional_double::kTolerance ||
+        (!zero_allowed && value <= fractional_double::kTolerance)) {
+        error = where + ", " + field + ": invalid size " + std::string(v.FormatFile());
+        return false;
+    }
+    if (value > kLargestScaledSize) {
+        error = where + ", " + field + ": size too large: " + std::string(v.FormatFile());
+        return false;
+    }
+    return true;
+}
+
+template <class Record>
+bool CheckRecords(record_array<Record>& records, const std::string& file, bool round_up, int32_t denominator,
+                  form_marks& marks, std::string& error)
+{
+    for (int32_t i = 0; i < records.count(); ++i) {
+        Record& r = records[i];
+        const std::string where = RowName(file, i);
+        // A width of 0 makes a linear piece or a bar.
+        if (!CheckSize(r.length, false, where, "length", error) || !CheckSize(r.width, true, where, "width", error))
+            return false;
+        if (r.quantity < 1) {
+            error = where + ", quantity: must be at least 1, is " + std::to_string(r.quantity);
+            return false;
+        }
+        for (fractional_double* v : {&r.length, &r.width}) {
+            if (round_up) v->RoundUpTo(denominator);
+            else v->RoundDownTo(denominator);
+            marks.Note(*v);
+        }
+    }
+    return true;
+}
+
+bool ParseSetting(const std::string& text, const char* option, bool round_up, int32_t denominator,
+                  fractional_double& value, form_marks* marks, std::string& error)
+{
+    std::wstring wide(text.begin(), text.end());
+    if (wide.empty()) wide = L"0";
+    fractional_double v;
+    if (!v.ParseWide(wide, L'.') || !std::isfinite(v.AsDouble()) || v.AsDouble() < -fractional_double::kTolerance) {
+        error = std::string(option) + ": Invalid number:" + text;
+        return false;
+    }
+    if (v.AsDouble() > kLargestScaledSize) {
+        error = std::string(option) + ": value too large: " + text;
+        return false;
+    }
+    if (round_up) v.RoundUpTo(denominator);
+    else v.RoundDownTo(denominator);
+    if (marks) marks->Note(v);
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+bool LoadJob(const cli_options& options, cli_job& job, std::string& error)
+{
+    std::string parts_name = options.parts_file;
+    std::string stock_name = options.stock_file;
+    if (options.example) {
+        stavora_2d facade;
+        facade.LoadExample([&](const parts_array_2d& p) { job.parts = p; },
+                           [&](const stock_array_2d& s) { job.stock = s; });
+        parts_name = "example parts";
+        stock_name = "example stock";
+    } else {
+        if (!ReadList(options.parts_file, options.separator, job.parts, &ReadPartsXml, &ReadPartsCsv, error))
+            return false;
+        if (!ReadList(options.stock_file, options.separator, job.stock, &ReadStockXml, &ReadStockCsv, error))
+            return false;
+    }
+
+    parameters_as_number_2d& p = job.parameters;
+    p.round_fractions_to = options.round_index;
+    const int32_t d = p.RoundingDenominator();
+    form_marks marks;
+    if (!CheckRecords(job.parts, parts_name, true, d, marks, error)) return false;
+    if (!CheckRecords(job.stock, stock_name, false, d, marks, error)) return false;
+    if (!ParseSetting(options.kerf, "--kerf", true, d, p.cutter_thickness, &marks, error)) return false;
+    if (!ParseSetting(options.max_cut, "--max-cut", false, d, p.maximal_cut_length, &marks, error)) return false;
+    if (!ParseSetting(options.min_break, "--min-break", true, d, p.minimal_break_size, &marks, error)) return false;
+    if (!ParseSetting(options.height_tolerance, "--height-tolerance", true, d, p.height_tolerance, &marks, error))
+        return false;
+    if (!ParseSetting(options.linear_kerf, "--linear-kerf", true, d, p.linear_cutter_thickness, &marks, error))
+        return false;
+    if (marks.decimal_seen && marks.fraction_seen) {
+        error = kMixedFormsMessage;
+        return false;
+    }
+    job.decimal_input = !marks.fraction_seen;
+    job.fraction_input = !marks.decimal_seen;
+
+    if (options.seed) p.random_seed = *options.seed;
+    if (options.iterations) p.iterations = *options.iterations;
+    p.run_mode = static_cast<uint8_t>(options.run_mode);
+    if (options.stages) p.number_of_stages = *options.stages;
+    if (options.first_direction) p.first_direction = static_cast<uint8_t>(*options.first_direction);
+    p.same_height_in_strip = options.same_height_strips ? 1 : 0;
+    return true;
+}

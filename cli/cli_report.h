@@ -1,0 +1,22 @@
+#pragma once
+// What the command-line tool prints and writes about a finished run.
+#include <ostream>
+#include <string>
+
+#include "cli/cli_job.h"
+#include "engine/stavora_2d.h"
+
+struct unplaced_part {
+    int32_t source_index = -1;
+    std::wstring label;
+    int32_t count = 0;
+};
+
+// Demanded units of every part record that no layout holds.
+std::vector<unplaced_part> FindUnplacedParts(const stavora_2d& facade);
+
+// The readable summary: layouts, totals per material, unplaced parts.
+void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status);
+
+// The whole result for programs; false when the file cannot be written.
+bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status);

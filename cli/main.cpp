@@ -1,0 +1,69 @@
+// stavora-cli: the cutting engine without a screen, for batch jobs, servers and scripts.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/cli_job.h"
+#include "cli/cli_options.h"
+#include "cli/cli_report.h"
+#include "engine/stavora_2d.h"
+
+namespace {
+
+constexpr int kExitAllPlaced = 0;
+constexpr int kExitBadInput = 1;
+constexpr int kExitNotAllPlaced = 2;
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = ParseOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << "stavora-cli: " << error << "\n" << UsageText();
+        return kExitBadInput;
+    }
+    if (options->help) {
+        std::cout << UsageText();
+        return kExitAllPlaced;
+    }
+
+    cli_job job;
+    if (!LoadJob(*options, job, error)) {
+        std::cerr << "stavora-cli: " << error << "\n";
+        return kExitBadInput;
+    }
+
+    // The tool reaches the engine exactly as the window does: through the facade's callbacks.
+    stavora_2d facade;
+    facade.Gather([&](parts_array_2d& parts) { parts = job.parts; },
+                  [&](stock_array_2d& stock) { stock = job.stock; },
+                  [&](parameters_as_number_2d& parameters) { parameters = job.parameters; });
+    facade.decimal_input = job.decimal_input;
+    facade.fraction_input = job.fraction_input;
+
+    const bool show_progress = isatty(STDERR_FILENO) != 0;
+    const run_result result = facade.Run([&] {
+        if (!show_progress) return;
+        const run_progress& p = facade.last_progress;
+        std::fprintf(stderr, "\rmaterial %d of %d: pass %d of %d   ", p.group_index + 1, p.group_count,
+                     p.passes_done, p.passes_total);
+        std::fflush(stderr);
+    });
+    if (show_progress) std::fprintf(stderr, "\r%60s\r", "");
+
+    PrintSummary(std::cout, facade, result.status);
+
+    int exit_code = result.status == kRunAllPlaced ? kExitAllPlaced
+                    : result.status == kRunNotAllPlaced ? kExitNotAllPlaced
+                                                        : kExitBadInput;
+    if (result.status == kRunNotScalable)
+        std::cerr << "stavora-cli: a material was not cut: its sizes do not fit the integer range at any scale\n";
+    if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status)) {
+        std::cerr << "stavora-cli: " << options->json_file << ": cannot write the file\n";
+        exit_code = kExitBadInput;
+    }
+    return exit_code;
+}

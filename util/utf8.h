@@ -1,0 +1,8 @@
+#pragma once
+// Conversion between wide text and UTF-8 (invalid input is replaced, never trusted).
+#include <string>
+#include <string_view>
+
+std::string WideToUtf8(std::wstring_view text);
+// Invalid sequences become U+FFFD.
+std::wstring Utf8ToWide(std::string_view text);
