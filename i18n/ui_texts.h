@@ -64,3 +64,10 @@ std::wstring_view GrainWord(int row, int grain);
 // 1 or 2 when `text` (trimmed) equals, ignoring case, a horizontal or vertical word of one of the
 // first 26 rows; otherwise 0.
 int GrainFromWord(std::wstring_view text);
+
+// Caption of results tab `tab_index` (0-based): the word for "Sheet", " #", then tab_index + 1.
+std::wstring SheetTabCaption(int tab_index);
+
+// The grain cell text after a language switch: the current "Horizontal" or "Vertical" text when
+// the cell holds a grain word of any listed language, otherwise the cell unchanged.
+std::wstring RetranslateGrainCell(std::wstring_view cell);

@@ -1,0 +1,29 @@
+#pragma once
+// The loaders of the language list: each writes its language's texts into the UI text table.
+
+void LoadAfrikaans();
+void LoadAlbanian();
+void LoadCroatian();
+void LoadCzech();
+void LoadDanish();
+void LoadDutch();
+void LoadEnglish();
+void LoadEstonian();
+void LoadFinnish();
+void LoadFrench();
+void LoadGerman();
+void LoadHungarian();
+void LoadIndonesian();
+void LoadItalian();
+void LoadLatvian();
+void LoadLithuanian();
+void LoadNorwegian();
+void LoadPolish();
+void LoadPortuguese();
+void LoadRomana();
+void LoadRussian();
+void LoadSlovak();
+void LoadSlovenian();
+void LoadSpanish();
+void LoadSwedish();
+void LoadTurkish();
