@@ -223,11 +223,16 @@ bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int hei
     const QBrush pattern = hatch ? QBrush(ColourTile(*hatch)) : QBrush();
     const QString dot = QStringLiteral(".");
     const int dot_width = TextWidth(canvas, dot);
+    // Wastes along the sheet edge would otherwise hatch over the inner pixel of its outline.
+    const QRect inside_outline(m + 2, m + 2, X - m - 4, Y - m - 4);
     for (const TFractionalWaste& waste : solution.wastes) {
         const int left = sc(waste.x1.AsDouble());
         const int top = sc(waste.y1.AsDouble());
         if (hatch) {
+            canvas.save();
+            canvas.setClipRect(inside_outline);
             FillRectangle(canvas, left + 1, top + 1, sc(waste.x2.AsDouble()) - 1, sc(waste.y2.AsDouble()) - 1, pattern);
+            canvas.restore();
         } else if (dot_width > 0 && h > 0) {
             const int nx = TruncToInt(waste.horizontal_size.AsDouble() * s) / dot_width;
             const int ny = TruncToInt(waste.vertical_size.AsDouble() * s) / h;
