@@ -10,5 +10,5 @@
 fractional_double grid_text_to_fraction(std::wstring_view text, wchar_t decimal_separator);
 // Only the success flag of ParseWide on the trimmed text (an empty text is valid).
 bool grid_text_is_number(std::wstring_view text, wchar_t decimal_separator);
-// Blanks (spaces, tabs, line ends) trimmed at both ends.
+// Blanks (spaces, tabs, line ends and other control characters) trimmed at both ends.
 std::wstring TrimBlanks(std::wstring_view text);

@@ -106,8 +106,12 @@ struct parameters_as_number_2d {
     uint8_t subtract_edge_band = 0;
     uint8_t add_grinding = 0;
 
-    // The rounding denominator 2^(round_fractions_to + 1).
-    int32_t RoundingDenominator() const { return 1 << (round_fractions_to + 1); }
+    // The rounding denominator 2^(round_fractions_to + 1); an index outside 0..4 is clamped.
+    int32_t RoundingDenominator() const
+    {
+        const int32_t index = round_fractions_to < 0 ? 0 : (round_fractions_to > 4 ? 4 : round_fractions_to);
+        return 1 << (index + 1);
+    }
 };
 
 // An array of records with a count; add-or-merge keeps one record per equal part or stock item.
@@ -123,11 +127,16 @@ public:
     // Room for n records; the gather callbacks allocate before they fill.
     void Reserve(int32_t n) { if (n > 0) items_.reserve(static_cast<size_t>(n)); }
     Record& Append(const Record& r) { items_.push_back(r); return items_.back(); }
-    // The first stored record equal to r gets n added to its quantity; otherwise a copy with quantity n.
+    // The first stored record equal to r gets n added to its quantity (saturating at the 32-bit
+    // limits); otherwise a copy with quantity n.
     void AddOrMerge(const Record& r, int32_t n)
     {
         for (auto& stored : items_)
-            if (stored.SameAs(r)) { stored.quantity += n; return; }
+            if (stored.SameAs(r)) {
+                if (__builtin_add_overflow(stored.quantity, n, &stored.quantity))
+                    stored.quantity = n > 0 ? INT32_MAX : INT32_MIN;
+                return;
+            }
         Record& copy = Append(r);
         copy.quantity = n;
     }

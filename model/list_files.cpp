@@ -1,0 +1,440 @@
+#include "model/list_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "model/number_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Saving: the new content goes to a temporary file in the target's folder, which then replaces
+// the target in one rename, so a failed save never leaves a truncated list behind.
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+bool ReplaceFileContent(const fs::path& target, std::string_view bytes)
+{
+    std::error_code ec;
+    fs::path destination = target;
+    if (fs::is_symlink(destination, ec)) {
+        destination = fs::canonical(target, ec);
+        if (ec) return false;
+    }
+    if (destination.filename().empty()) return false;
+    fs::path folder = destination.parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, ec)) return false;
+
+    struct stat existing {};
+    const bool exists = ::stat(destination.c_str(), &existing) == 0;
+    if (exists) {
+        if (!S_ISREG(existing.st_mode)) return false;
+        // Read-only means no write permission for us, or no write bit at all (which even a
+        // privileged user should respect).
+        if (::access(destination.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) return false;
+    }
+
+    static unsigned counter = 0;
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder / ("." + destination.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
+                              std::to_string(++counter));
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = WriteAll(fd, bytes);
+    if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    if (ok) ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) ok = ::rename(temporary.c_str(), destination.c_str()) == 0;
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// XML
+
+struct StringWriter : pugi::xml_writer {
+    std::string bytes;
+    void write(const void* data, size_t size) override { bytes.append(static_cast<const char*>(data), size); }
+};
+
+bool SaveDocument(const pugi::xml_document& doc, const fs::path& path)
+{
+    StringWriter writer;
+    doc.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
+    return ReplaceFileContent(path, writer.bytes);
+}
+
+void AddText(pugi::xml_node parent, const char* name, const std::string& value)
+{
+    parent.append_child(name).text().set(value.c_str());
+}
+
+void AddFraction(pugi::xml_node parent, const char* name, const fractional_double& value)
+{
+    AddText(parent, name, value.FormatFile());
+}
+
+void AddInt(pugi::xml_node parent, const char* name, int32_t value) { AddText(parent, name, std::to_string(value)); }
+
+// Byte codes are written as their signed value, so an unset allow_rotation reads -1.
+void AddCode(pugi::xml_node parent, const char* name, uint8_t value)
+{
+    AddInt(parent, name, static_cast<int8_t>(value));
+}
+
+void AddWide(pugi::xml_node parent, const char* name, const my_w_string& value)
+{
+    AddText(parent, name, pugi::as_utf8(value.str()));
+}
+
+void AddDouble(pugi::xml_node parent, const char* name, double value)
+{
+    AddText(parent, name, stv::text::FormatFixed6(value));
+}
+
+// The element's text, or nullptr when the element is missing.
+const char* ChildText(pugi::xml_node node, const char* name)
+{
+    const pugi::xml_node child = node.child(name);
+    return child ? child.text().get() : nullptr;
+}
+
+fractional_double ReadFraction(pugi::xml_node node, const char* name)
+{
+    fractional_double value;
+    if (const char* text = ChildText(node, name)) (void)value.Parse8(text);
+    return value;
+}
+
+int32_t ReadInt(pugi::xml_node node, const char* name, int32_t missing)
+{
+    const char* text = ChildText(node, name);
+    return text ? stv::text::LeadingInt(text) : missing;
+}
+
+double ReadDoubleElement(pugi::xml_node node, const char* name, double missing)
+{
+    const char* text = ChildText(node, name);
+    return text ? stv::text::LeadingDouble(text) : missing;
+}
+
+void ReadWide(pugi::xml_node node, const char* name, my_w_string& out)
+{
+    if (const char* text = ChildText(node, name)) out = std::wstring_view(pugi::as_wide(text));
+}
+
+// Only the three grain codes exist; anything else from a hand-edited file means no grain.
+uint8_t GrainCode(int32_t value) { return (value >= 0 && value <= 2) ? static_cast<uint8_t>(value) : 0; }
+// 0 and 1 forbid or allow rotation; any other value leaves it to the grain rules.
+uint8_t RotationCode(int32_t value) { return (value == 0 || value == 1) ? static_cast<uint8_t>(value) : kRotationNotGiven; }
+
+// Length and width, including the older form in which `height` held the width and `width` the length.
+void ReadSizes(pugi::xml_node row, fractional_double& length, fractional_double& width)
+{
+    if (row.child("height")) {
+        width = ReadFraction(row, "height");
+        length = ReadFraction(row, "width");
+    } else {
+        length = ReadFraction(row, "length");
+        width = ReadFraction(row, "width");
+    }
+}
+
+part_as_number_2d ReadPartRow(pugi::xml_node row)
+{
+    part_as_number_2d part;
+    ReadSizes(row, part.length, part.width);
+    part.quantity = ReadInt(row, "quantity", 1);
+    part.grain = GrainCode(ReadInt(row, "grain", 0));
+    part.allow_rotation = RotationCode(ReadInt(row, "allow_rotation", kRotationNotGiven));
+    ReadWide(row, "label", part.label);
+    ReadWide(row, "material", part.material);
+    ReadWide(row, "customer", part.customer);
+    if (const pugi::xml_node band = row.child("edge_band")) {
+        ReadWide(band, "top_name", part.edge_band.top_name);
+        ReadWide(band, "left_name", part.edge_band.left_name);
+        ReadWide(band, "bottom_name", part.edge_band.bottom_name);
+        ReadWide(band, "right_name", part.edge_band.right_name);
+        part.edge_band.top_thick = ReadFraction(band, "top_thick");
+        part.edge_band.left_thick = ReadFraction(band, "left_thick");
+        part.edge_band.bottom_thick = ReadFraction(band, "bottom_thick");
+        part.edge_band.right_thick = ReadFraction(band, "right_thick");
+    }
+    if (const pugi::xml_node grinding = row.child("grinding")) {
+        part.grinding.top_thick = ReadFraction(grinding, "top_thick");
+        part.grinding.left_thick = ReadFraction(grinding, "left_thick");
+        part.grinding.bottom_thick = ReadFraction(grinding, "bottom_thick");
+        part.grinding.right_thick = ReadFraction(grinding, "right_thick");
+    }
+    part.useit = ReadInt(row, "useit", 1) != 0 ? 1 : 0;
+    part.end_angle_1 = ReadDoubleElement(row, "end_angle_1", 90.0);
+    part.end_angle_2 = ReadDoubleElement(row, "end_angle_2", 90.0);
+    return part;
+}
+
+stock_as_number_2d ReadStockRow(pugi::xml_node row)
+{
+    stock_as_number_2d stock;
+    ReadSizes(row, stock.length, stock.width);
+    stock.quantity = ReadInt(row, "quantity", 1);
+    stock.grain = GrainCode(ReadInt(row, "grain", 0));
+    ReadWide(row, "label", stock.label);
+    ReadWide(row, "material", stock.material);
+    stock.price = ReadDoubleElement(row, "price", 0.0);
+    stock.trim_top = ReadFraction(row, "trim_top");
+    stock.trim_left = ReadFraction(row, "trim_left");
+    stock.trim_bottom = ReadFraction(row, "trim_bottom");
+    stock.trim_right = ReadFraction(row, "trim_right");
+    stock.priority = ReadInt(row, "priority", 0);
+    stock.useit = ReadInt(row, "useit", 1) != 0 ? 1 : 0;
+    return stock;
+}
+
+template <class Record, class RowReader>
+bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row)
+{
+    pugi::xml_document doc;
+    if (!doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return false;
+    const pugi::xml_node list = doc.child("data").child(list_name);
+    if (!list) return false;
+    record_array<Record> records;
+    int32_t rows = 0;
+    for (pugi::xml_node row = list.child("row"); row; row = row.next_sibling("row")) ++rows;
+    records.Reserve(rows);
+    for (pugi::xml_node row = list.child("row"); row; row = row.next_sibling("row")) records.Append(read_row(row));
+    out = std::move(records);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CSV
+
+// Characters of a line that the reader looks at; the rest of a longer line is dropped.
+constexpr size_t kCsvLineLimit = 199;
+// Lines shorter than this (line end included) carry no record.
+constexpr size_t kCsvShortestLine = 7;
+
+struct CsvLine {
+    std::wstring text;   // without the line end
+    size_t length = 0;   // characters, the line end counted as one
+};
+
+std::vector<CsvLine> SplitCsvLines(std::string_view bytes)
+{
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::vector<CsvLine> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t newline = bytes.find('\n', start);
+        const bool has_end = newline != std::string_view::npos;
+        std::string_view raw = bytes.substr(start, (has_end ? newline : bytes.size()) - start);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        CsvLine line;
+        if (!stv::text::DecodeUtf8(raw, line.text)) line.text = stv::text::DecodeLatin1(raw);
+        std::erase(line.text, L'\0');
+        line.length = line.text.size() + (has_end ? 1 : 0);
+        lines.push_back(std::move(line));
+        start = has_end ? newline + 1 : bytes.size();
+    }
+    return lines;
+}
+
+struct CsvFields {
+    int count = 0;
+    double length = 0.0, width = 0.0;
+    int32_t quantity = 1, grain = 0;
+    std::wstring label;
+};
+
+// The line scanned as "%lf%lf%d%d%s"; fields stop at the first that does not read.
+CsvFields ScanCsvFields(const std::wstring& line)
+{
+    using namespace stv::text;
+    CsvFields fields;
+    const std::string narrow = NarrowForNumbers(line);
+    size_t pos = 0;
+    if (!ReadDouble(narrow, pos, fields.length)) return fields;
+    fields.count = 1;
+    if (!ReadDouble(narrow, pos, fields.width)) return fields;
+    fields.count = 2;
+    if (!ReadInt32(narrow, pos, fields.quantity)) return fields;
+    fields.count = 3;
+    if (!ReadInt32(narrow, pos, fields.grain)) return fields;
+    fields.count = 4;
+    while (pos < line.size() && IsSpace(static_cast<char32_t>(line[pos]))) ++pos;
+    size_t end = pos;
+    while (end < line.size() && !IsSpace(static_cast<char32_t>(line[end]))) ++end;
+    if (end > pos) {
+        fields.label = line.substr(pos, end - pos);
+        fields.count = 5;
+    }
+    return fields;
+}
+
+template <class Record>
+bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separator)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.empty()) return false;
+
+    const std::vector<CsvLine> lines = SplitCsvLines(bytes);
+    int32_t slots = 0;
+    for (const CsvLine& line : lines)
+        if (line.length >= kCsvShortestLine) ++slots;
+
+    record_array<Record> records;
+    records.Reserve(slots);
+    for (const CsvLine& line : lines) {
+        if (line.length < kCsvShortestLine || records.count() >= slots) continue;
+        std::wstring text = line.text.substr(0, kCsvLineLimit);
+        for (wchar_t& c : text)
+            if (c == separator) c = L' ';
+        const CsvFields fields = ScanCsvFields(text);
+        if (fields.count < 2) continue;
+        Record record;
+        record.length = fractional_double(fields.length);
+        record.width = fractional_double(fields.width);
+        record.quantity = (fields.count >= 3 && fields.quantity != 0) ? fields.quantity : 1;
+        record.grain = fields.count >= 4 ? GrainCode(fields.grain) : 0;
+        if (fields.count >= 5) record.label = std::wstring_view(fields.label);
+        records.Append(record);
+    }
+    out = std::move(records);
+    return true;
+}
+
+}  // namespace
+
+bool ReadPartsXml(parts_array_2d& parts, const fs::path& path)
+{
+    return ReadXmlList(parts, path, "parts", ReadPartRow);
+}
+
+bool ReadStockXml(stock_array_2d& stock, const fs::path& path)
+{
+    return ReadXmlList(stock, path, "stock", ReadStockRow);
+}
+
+bool WritePartsXml(const parts_array_2d& parts, const fs::path& path)
+{
+    pugi::xml_document doc;
+    pugi::xml_node list = doc.append_child("data").append_child("parts");
+    for (const part_as_number_2d& part : parts) {
+        pugi::xml_node row = list.append_child("row");
+        AddFraction(row, "length", part.length);
+        AddFraction(row, "width", part.width);
+        AddInt(row, "quantity", part.quantity);
+        AddCode(row, "grain", part.grain);
+        AddCode(row, "allow_rotation", part.allow_rotation);
+        AddWide(row, "label", part.label);
+        AddWide(row, "material", part.material);
+        AddWide(row, "customer", part.customer);
+        pugi::xml_node band = row.append_child("edge_band");
+        AddWide(band, "top_name", part.edge_band.top_name);
+        AddFraction(band, "top_thick", part.edge_band.top_thick);
+        AddWide(band, "left_name", part.edge_band.left_name);
+        AddFraction(band, "left_thick", part.edge_band.left_thick);
+        AddWide(band, "bottom_name", part.edge_band.bottom_name);
+        AddFraction(band, "bottom_thick", part.edge_band.bottom_thick);
+        AddWide(band, "right_name", part.edge_band.right_name);
+        AddFraction(band, "right_thick", part.edge_band.right_thick);
+        pugi::xml_node grinding = row.append_child("grinding");
+        AddFraction(grinding, "top_thick", part.grinding.top_thick);
+        AddFraction(grinding, "left_thick", part.grinding.left_thick);
+        AddFraction(grinding, "bottom_thick", part.grinding.bottom_thick);
+        AddFraction(grinding, "right_thick", part.grinding.right_thick);
+        AddCode(row, "useit", part.useit);
+        AddDouble(row, "end_angle_1", part.end_angle_1);
+        AddDouble(row, "end_angle_2", part.end_angle_2);
+    }
+    return SaveDocument(doc, path);
+}
+
+bool WriteStockXml(const stock_array_2d& stock, const fs::path& path)
+{
+    pugi::xml_document doc;
+    pugi::xml_node list = doc.append_child("data").append_child("stock");
+    for (const stock_as_number_2d& item : stock) {
+        pugi::xml_node row = list.append_child("row");
+        AddFraction(row, "length", item.length);
+        AddFraction(row, "width", item.width);
+        AddInt(row, "quantity", item.quantity);
+        AddCode(row, "grain", item.grain);
+        AddWide(row, "label", item.label);
+        AddWide(row, "material", item.material);
+        AddFraction(row, "trim_top", item.trim_top);
+        AddFraction(row, "trim_left", item.trim_left);
+        AddFraction(row, "trim_bottom", item.trim_bottom);
+        AddFraction(row, "trim_right", item.trim_right);
+        AddDouble(row, "price", item.price);
+        AddInt(row, "priority", item.priority);
+        AddCode(row, "useit", item.useit);
+    }
+    return SaveDocument(doc, path);
+}
+
+bool ReadPartsCsv(parts_array_2d& parts, const fs::path& path, wchar_t separator)
+{
+    return ReadCsvList(parts, path, separator);
+}
+
+bool ReadStockCsv(stock_array_2d& stock, const fs::path& path, wchar_t separator)
+{
+    return ReadCsvList(stock, path, separator);
+}
+
+bool WritePartsCsv(const parts_array_2d& parts, const fs::path& path, wchar_t separator)
+{
+    const std::string sep = stv::text::ToUtf8(std::wstring_view(&separator, 1));
+    std::string bytes;
+    for (const part_as_number_2d& part : parts) {
+        // A line break inside a label would split the record on reading.
+        std::wstring label = part.label.str();
+        for (wchar_t& c : label)
+            if (c == L'\n' || c == L'\r') c = L' ';
+        bytes += stv::text::FormatFixed6(part.length.AsDouble());
+        bytes += sep;
+        bytes += stv::text::FormatFixed6(part.width.AsDouble());
+        bytes += sep;
+        bytes += std::to_string(part.quantity);
+        bytes += sep;
+        bytes += std::to_string(part.grain);
+        bytes += sep;
+        bytes += stv::text::ToUtf8(label);
+        bytes += sep;
+        bytes += '\n';
+    }
+    return ReplaceFileContent(path, bytes);
+}
