@@ -252,11 +252,12 @@ bool fractional_double::RoundUpTo(int32_t d)
 {
     Normalize();
     if (d <= 0 || denominator <= 0 || numerator == 0 || denominator == d) return false;
-    // Exact cross-multiplication: c / d >= numerator / denominator.
-    const __int128 target = static_cast<__int128>(numerator) * d;
-    int64_t c = 1;
-    while (c < d && static_cast<__int128>(c) * denominator < target) ++c;
-    numerator = c;
+    // Smallest c >= 1 with c / d >= numerator / denominator, computed exactly.
+    const __int128 scaled = static_cast<__int128>(numerator) * d;
+    __int128 c = scaled > 0 ? (scaled + denominator - 1) / denominator : 1;
+    if (c < 1) c = 1;
+    if (c > d) c = d;
+    numerator = static_cast<int64_t>(c);
     denominator = d;
     if (c == d) {
         whole += 1.0;
@@ -271,10 +272,11 @@ bool fractional_double::RoundDownTo(int32_t d)
 {
     Normalize();
     if (d <= 0 || denominator <= 0 || numerator == 0 || denominator == d) return false;
-    const __int128 target = static_cast<__int128>(numerator) * d;
-    int64_t c = d - 1;
-    while (c > 0 && static_cast<__int128>(c) * denominator > target) --c;
-    numerator = c;
+    // Largest c <= d - 1 with c / d <= numerator / denominator; 0 when there is none above zero.
+    const __int128 scaled = static_cast<__int128>(numerator) * d;
+    __int128 c = scaled > 0 ? scaled / denominator : 0;
+    if (c > d - 1) c = d - 1;
+    numerator = static_cast<int64_t>(c);
     denominator = d;
     Normalize();
     return true;

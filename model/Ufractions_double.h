@@ -21,8 +21,14 @@ public:
     long double Value() const;
     double AsDouble() const { return static_cast<double>(Value()); }
 
-    // Brings the fraction to lowest terms with 0 <= numerator < denominator.
+    // Brings the fraction to lowest terms with 0 <= numerator < denominator; a whole part that
+    // comes out of the fraction goes away from zero with the whole's sign. Nothing when
+    // denominator <= 0.
     void Normalize();
+
+    // Arithmetic between numbers is exact while the fraction fits 64 bits; otherwise, and for a
+    // negative result between -1 and 0 that has a fraction, the result is a plain decimal
+    // (whole = the value, fraction 0/1). Negative results keep the sign in the whole.
 
     fractional_double& operator+=(const fractional_double& b);
     fractional_double& operator-=(const fractional_double& b);
@@ -36,7 +42,8 @@ public:
     friend fractional_double operator*(const fractional_double& a, double x);
     fractional_double& operator*=(double x);
 
-    // Area product of two sizes (improper numerators multiplied).
+    // Area product of two sizes (improper numerators multiplied); a plain decimal product when
+    // either whole carries decimals.
     friend fractional_double Product(const fractional_double& a, const fractional_double& b);
 
     // Value comparisons with kTolerance.
@@ -59,7 +66,9 @@ public:
     // Turns a plain decimal back into whole + n/d; does nothing when a fraction is already held.
     void FractionFromDecimal(int64_t d);
 
-    // Typed text with the user's decimal separator; false when the text is not a number.
+    // Typed text with the user's decimal separator; false when the text is not a number. The
+    // number holds what could be read; a fraction whose denominator is zero or does not fit 64 bits
+    // is dropped, and an infinite or NaN whole is not read. Independent of the process locale.
     bool ParseWide(std::wstring_view text, wchar_t decimal_separator);
     // File text (full stop as decimal separator).
     bool Parse8(std::string_view text);
@@ -69,6 +78,6 @@ public:
     // "12 3/16", "0 3/16", "12.500000", "0"; at most 100 bytes.
     std::string FormatFile() const;
 
-    // floor(Value * scale + 0.5) as a signed 32-bit integer.
+    // floor(Value * scale + 0.5) as a signed 32-bit integer, saturated at the 32-bit limits (NaN gives 0).
     int32_t ToUnits(double scale) const;
 };

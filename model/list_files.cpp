@@ -15,6 +15,7 @@
 #include <pugixml.hpp>
 
 #include "model/number_text.h"
+#include "util/utf8.h"
 
 namespace fs = std::filesystem;
 
@@ -114,7 +115,7 @@ void AddCode(pugi::xml_node parent, const char* name, uint8_t value)
 
 void AddWide(pugi::xml_node parent, const char* name, const my_w_string& value)
 {
-    AddText(parent, name, pugi::as_utf8(value.str()));
+    AddText(parent, name, WideToUtf8(value.str()));
 }
 
 void AddDouble(pugi::xml_node parent, const char* name, double value)
@@ -150,7 +151,7 @@ double ReadDoubleElement(pugi::xml_node node, const char* name, double missing)
 
 void ReadWide(pugi::xml_node node, const char* name, my_w_string& out)
 {
-    if (const char* text = ChildText(node, name)) out = std::wstring_view(pugi::as_wide(text));
+    if (const char* text = ChildText(node, name)) out = std::wstring_view(Utf8ToWide(text));
 }
 
 // Only the three grain codes exist; anything else from a hand-edited file means no grain.
@@ -417,7 +418,7 @@ bool ReadStockCsv(stock_array_2d& stock, const fs::path& path, wchar_t separator
 
 bool WritePartsCsv(const parts_array_2d& parts, const fs::path& path, wchar_t separator)
 {
-    const std::string sep = stv::text::ToUtf8(std::wstring_view(&separator, 1));
+    const std::string sep = WideToUtf8(std::wstring_view(&separator, 1));
     std::string bytes;
     for (const part_as_number_2d& part : parts) {
         // A line break inside a label would split the record on reading.
@@ -432,7 +433,7 @@ bool WritePartsCsv(const parts_array_2d& parts, const fs::path& path, wchar_t se
         bytes += sep;
         bytes += std::to_string(part.grain);
         bytes += sep;
-        bytes += stv::text::ToUtf8(label);
+        bytes += WideToUtf8(label);
         bytes += sep;
         bytes += '\n';
     }

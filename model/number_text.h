@@ -32,9 +32,7 @@ std::string FormatFixed6(double x);
 // printf "%.<precision>g" with a full stop.
 std::string FormatGeneral(double x, int precision);
 
-// UTF-8 helpers for the CSV files.
-std::string ToUtf8(std::wstring_view s);
-// True and the decoded text when `bytes` is well-formed UTF-8 (no overlongs, no surrogates).
+// The CSV reader's decoding: true and the decoded text when `bytes` is well-formed UTF-8 (no overlongs, no surrogates).
 bool DecodeUtf8(std::string_view bytes, std::wstring& out);
 // Each byte one character (ISO 8859-1).
 std::wstring DecodeLatin1(std::string_view bytes);
