@@ -117,6 +117,7 @@ TEST(FractionalDouble, Arithmetic)
         {"-2 1/4 * 3", F(-2, 1, 4), F(0), Op::TimesInt, 3, -6, 3, 4},
         {"2 1/4 * -1", F(2, 1, 4), F(0), Op::TimesInt, -1, -2, 1, 4},
         {"1/3 * 3", F(0, 1, 3), F(0), Op::TimesInt, 3, 1, 0, 1},
+        {"-2 1/4 * 5", F(-2, 1, 4), F(0), Op::TimesInt, 5, -11, 1, 4},
     };
     for (const ArithmeticCase& c : cases) {
         fractional_double r;
@@ -136,6 +137,20 @@ TEST(FractionalDouble, Arithmetic)
         case Op::TimesInt: expected = c.a.Value() * c.n; break;
         }
         EXPECT_NEAR(static_cast<double>(r.Value()), static_cast<double>(expected), 1e-9) << c.name;
+    }
+}
+
+TEST(FractionalDouble, NormalizeKeepsTheValue)
+{
+    const std::vector<std::pair<fractional_double, fractional_double>> cases = {
+        {F(0, 6, 8), F(0, 3, 4)}, {F(2, 9, 4), F(4, 1, 4)}, {F(-2, 5, 4), F(-3, 1, 4)},
+        {F(1, 0, 7), F(1, 0, 1)}, {F(1, 4, 2), F(3, 0, 1)}, {F(1, 3, -4), F(1, 3, -4)},
+    };
+    for (const auto& [before, after] : cases) {
+        fractional_double x = before;
+        x.Normalize();
+        ExpectFields(x, after.whole, after.numerator, after.denominator, Narrow(before.FormatDisplay()));
+        EXPECT_NEAR(static_cast<double>(x.Value()), static_cast<double>(before.Value()), 1e-12);
     }
 }
 
