@@ -125,7 +125,11 @@ bool TSimplex::Solve(const TActivityList& activities, int32_t m, std::span<const
             ++j;
         }
     }
+    // Every pivot takes one artificial out of the basis, and only the first fixedCount + 1 of them may
+    // stay: with more rows than that plus the pivot limit, phase one cannot succeed. Saying so at once
+    // spares a tableau that would only be thrown away.
     (void)fixedCount;  // the free count follows from the levels themselves
+    if (m > kPivotLimit + 2 + (n - free)) return false;
     for (double& d : residual) d = std::max(d, 0.0);
 
     const int32_t f = free;
