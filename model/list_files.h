@@ -7,13 +7,16 @@
 // XML: false (array unchanged) when the file is missing, not well-formed or lacks data/parts.
 bool ReadPartsXml(parts_array_2d& parts, const std::filesystem::path& path);
 bool ReadStockXml(stock_array_2d& stock, const std::filesystem::path& path);
-// XML: false when the file cannot be written; an existing file is replaced only by a complete one.
+// XML: false when the file cannot be written (missing folder, read-only target); the content goes
+// to a temporary file beside the target first, so an existing file is replaced only by a complete one.
+// Parts rows also carry end_angle_1 and end_angle_2 after useit (read as 90 when missing).
 bool WritePartsXml(const parts_array_2d& parts, const std::filesystem::path& path);
 bool WriteStockXml(const stock_array_2d& stock, const std::filesystem::path& path);
 
 // CSV: length, width, quantity, grain, label. Reading a missing or empty file changes nothing
-// and gives false.
+// and gives false. Bytes are UTF-8, or Latin-1 for a line that is not valid UTF-8; a leading
+// byte order mark and NUL bytes are ignored; only the first 199 characters of a line are read.
 bool ReadPartsCsv(parts_array_2d& parts, const std::filesystem::path& path, wchar_t separator);
 bool ReadStockCsv(stock_array_2d& stock, const std::filesystem::path& path, wchar_t separator);
-// False when the file does not open.
+// False when the file cannot be written; replaces an existing file only by a complete one.
 bool WritePartsCsv(const parts_array_2d& parts, const std::filesystem::path& path, wchar_t separator);
