@@ -17,31 +17,49 @@ std::string LowerExtension(const std::string& file)
     return ext;
 }
 
+using issue_list = std::vector<list_file_issue>;
+
+// Reads one list file by its extension. Sizes that are not numbers and CSV lines that do not start
+// with two numbers are errors; a quantity that is not a whole number becomes 1, as in the window.
 template <class Array>
-bool ReadList(const std::string& file, char separator, Array& array, bool (*read_xml)(Array&, const std::filesystem::path&),
-              bool (*read_csv)(Array&, const std::filesystem::path&, wchar_t), std::string& error)
+bool ReadList(const std::string& file, char separator, Array& array,
+              bool (*read_xml)(Array&, const std::filesystem::path&, issue_list*),
+              bool (*read_csv)(Array&, const std::filesystem::path&, wchar_t, issue_list*), std::string& error)
 {
     const std::string ext = LowerExtension(file);
     if (!std::filesystem::exists(file)) {
         error = file + ": file not found";
         return false;
     }
+    issue_list issues;
     if (ext == ".xml") {
-        if (!read_xml(array, file)) {
+        if (!read_xml(array, file, &issues)) {
             error = file + ": not a list file (not well-formed XML, or no data element with its list)";
             return false;
         }
-        return true;
-    }
-    if (ext == ".csv") {
-        if (!read_csv(array, file, static_cast<wchar_t>(separator))) {
+    } else if (ext == ".csv") {
+        if (!read_csv(array, file, static_cast<wchar_t>(separator), &issues)) {
             error = file + ": empty or unreadable CSV file";
             return false;
         }
-        return true;
+    } else {
+        error = file + ": unknown list file type (use .xml or .csv)";
+        return false;
     }
-    error = file + ": unknown list file type (use .xml or .csv)";
-    return false;
+    for (const list_file_issue& issue : issues) {
+        if (issue.kind == list_file_issue::quantity_not_an_integer) {
+            array[issue.row].quantity = 1;
+            continue;
+        }
+        if (ext == ".csv")
+            error = file + ", line " + std::to_string(issue.row + 1) + ": does not start with two numbers: " +
+                    issue.text;
+        else
+            error = file + ", row " + std::to_string(issue.row + 1) + ", " + issue.field +
+                    ": not a number: " + issue.text;
+        return false;
+    }
+    return true;
 }
 
 // Forms seen in the job's sizes, as the window's number-mode check sees them.

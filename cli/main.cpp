@@ -6,6 +6,7 @@
 
 #include "cli/cli_job.h"
 #include "cli/cli_options.h"
+#include "cli/cli_pictures.h"
 #include "cli/cli_report.h"
 #include "engine/stavora_2d.h"
 
@@ -63,6 +64,10 @@ int main(int argc, char** argv)
         std::cerr << "stavora-cli: a material was not cut: its sizes do not fit the integer range at any scale\n";
     if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status)) {
         std::cerr << "stavora-cli: " << options->json_file << ": cannot write the file\n";
+        exit_code = kExitBadInput;
+    }
+    if (!WritePictures(*options, facade, error)) {
+        std::cerr << "stavora-cli: " << error << "\n";
         exit_code = kExitBadInput;
     }
     return exit_code;

@@ -130,11 +130,31 @@ const char* ChildText(pugi::xml_node node, const char* name)
     return child ? child.text().get() : nullptr;
 }
 
-fractional_double ReadFraction(pugi::xml_node node, const char* name)
+// Where a row's texts that do not read as numbers are reported, when the caller asks.
+struct IssueSink {
+    std::vector<list_file_issue>* issues = nullptr;
+    int32_t row = 0;
+    void Note(list_file_issue::kind_type kind, const char* field, const char* text) const
+    {
+        if (issues) issues->push_back({row, kind, field, text});
+    }
+};
+
+fractional_double ReadFraction(pugi::xml_node node, const char* name, const IssueSink& sink)
 {
     fractional_double value;
-    if (const char* text = ChildText(node, name)) (void)value.Parse8(text);
+    if (const char* text = ChildText(node, name))
+        if (!value.Parse8(text)) sink.Note(list_file_issue::size_not_a_number, name, text);
     return value;
+}
+
+// Missing means 1; a text that is not a whole number is reported and read as far as it goes.
+int32_t ReadQuantity(pugi::xml_node row, const IssueSink& sink)
+{
+    const char* text = ChildText(row, "quantity");
+    if (!text) return 1;
+    if (!stv::text::IsInteger(text)) sink.Note(list_file_issue::quantity_not_an_integer, "quantity", text);
+    return stv::text::LeadingInt(text);
 }
 
 int32_t ReadInt(pugi::xml_node node, const char* name, int32_t missing)
@@ -160,22 +180,22 @@ uint8_t GrainCode(int32_t value) { return (value >= 0 && value <= 2) ? static_ca
 uint8_t RotationCode(int32_t value) { return (value == 0 || value == 1) ? static_cast<uint8_t>(value) : kRotationNotGiven; }
 
 // Length and width, including the older form in which `height` held the width and `width` the length.
-void ReadSizes(pugi::xml_node row, fractional_double& length, fractional_double& width)
+void ReadSizes(pugi::xml_node row, fractional_double& length, fractional_double& width, const IssueSink& sink)
 {
     if (row.child("height")) {
-        width = ReadFraction(row, "height");
-        length = ReadFraction(row, "width");
+        width = ReadFraction(row, "height", sink);
+        length = ReadFraction(row, "width", sink);
     } else {
-        length = ReadFraction(row, "length");
-        width = ReadFraction(row, "width");
+        length = ReadFraction(row, "length", sink);
+        width = ReadFraction(row, "width", sink);
     }
 }
 
-part_as_number_2d ReadPartRow(pugi::xml_node row)
+part_as_number_2d ReadPartRow(pugi::xml_node row, const IssueSink& sink)
 {
     part_as_number_2d part;
-    ReadSizes(row, part.length, part.width);
-    part.quantity = ReadInt(row, "quantity", 1);
+    ReadSizes(row, part.length, part.width, sink);
+    part.quantity = ReadQuantity(row, sink);
     part.grain = GrainCode(ReadInt(row, "grain", 0));
     part.allow_rotation = RotationCode(ReadInt(row, "allow_rotation", kRotationNotGiven));
     ReadWide(row, "label", part.label);
@@ -186,16 +206,16 @@ part_as_number_2d ReadPartRow(pugi::xml_node row)
         ReadWide(band, "left_name", part.edge_band.left_name);
         ReadWide(band, "bottom_name", part.edge_band.bottom_name);
         ReadWide(band, "right_name", part.edge_band.right_name);
-        part.edge_band.top_thick = ReadFraction(band, "top_thick");
-        part.edge_band.left_thick = ReadFraction(band, "left_thick");
-        part.edge_band.bottom_thick = ReadFraction(band, "bottom_thick");
-        part.edge_band.right_thick = ReadFraction(band, "right_thick");
+        part.edge_band.top_thick = ReadFraction(band, "top_thick", sink);
+        part.edge_band.left_thick = ReadFraction(band, "left_thick", sink);
+        part.edge_band.bottom_thick = ReadFraction(band, "bottom_thick", sink);
+        part.edge_band.right_thick = ReadFraction(band, "right_thick", sink);
     }
     if (const pugi::xml_node grinding = row.child("grinding")) {
-        part.grinding.top_thick = ReadFraction(grinding, "top_thick");
-        part.grinding.left_thick = ReadFraction(grinding, "left_thick");
-        part.grinding.bottom_thick = ReadFraction(grinding, "bottom_thick");
-        part.grinding.right_thick = ReadFraction(grinding, "right_thick");
+        part.grinding.top_thick = ReadFraction(grinding, "top_thick", sink);
+        part.grinding.left_thick = ReadFraction(grinding, "left_thick", sink);
+        part.grinding.bottom_thick = ReadFraction(grinding, "bottom_thick", sink);
+        part.grinding.right_thick = ReadFraction(grinding, "right_thick", sink);
     }
     part.useit = ReadInt(row, "useit", 1) != 0 ? 1 : 0;
     part.end_angle_1 = ReadDoubleElement(row, "end_angle_1", 90.0);
@@ -203,26 +223,27 @@ part_as_number_2d ReadPartRow(pugi::xml_node row)
     return part;
 }
 
-stock_as_number_2d ReadStockRow(pugi::xml_node row)
+stock_as_number_2d ReadStockRow(pugi::xml_node row, const IssueSink& sink)
 {
     stock_as_number_2d stock;
-    ReadSizes(row, stock.length, stock.width);
-    stock.quantity = ReadInt(row, "quantity", 1);
+    ReadSizes(row, stock.length, stock.width, sink);
+    stock.quantity = ReadQuantity(row, sink);
     stock.grain = GrainCode(ReadInt(row, "grain", 0));
     ReadWide(row, "label", stock.label);
     ReadWide(row, "material", stock.material);
     stock.price = ReadDoubleElement(row, "price", 0.0);
-    stock.trim_top = ReadFraction(row, "trim_top");
-    stock.trim_left = ReadFraction(row, "trim_left");
-    stock.trim_bottom = ReadFraction(row, "trim_bottom");
-    stock.trim_right = ReadFraction(row, "trim_right");
+    stock.trim_top = ReadFraction(row, "trim_top", sink);
+    stock.trim_left = ReadFraction(row, "trim_left", sink);
+    stock.trim_bottom = ReadFraction(row, "trim_bottom", sink);
+    stock.trim_right = ReadFraction(row, "trim_right", sink);
     stock.priority = ReadInt(row, "priority", 0);
     stock.useit = ReadInt(row, "useit", 1) != 0 ? 1 : 0;
     return stock;
 }
 
 template <class Record, class RowReader>
-bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row)
+bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
+                 std::vector<list_file_issue>* issues)
 {
     pugi::xml_document doc;
     if (!doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return false;
@@ -232,8 +253,12 @@ bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* li
     int32_t rows = 0;
     for (pugi::xml_node row = list.child("row"); row; row = row.next_sibling("row")) ++rows;
     records.Reserve(rows);
-    for (pugi::xml_node row = list.child("row"); row; row = row.next_sibling("row")) records.Append(read_row(row));
+    std::vector<list_file_issue> found;
+    IssueSink sink{issues ? &found : nullptr, 0};
+    for (pugi::xml_node row = list.child("row"); row; row = row.next_sibling("row"), ++sink.row)
+        records.Append(read_row(row, sink));
     out = std::move(records);
+    if (issues) *issues = std::move(found);
     return true;
 }
 
@@ -303,7 +328,8 @@ CsvFields ScanCsvFields(const std::wstring& line)
 }
 
 template <class Record>
-bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separator)
+bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separator,
+                 std::vector<list_file_issue>* issues)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -317,13 +343,20 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
 
     record_array<Record> records;
     records.Reserve(slots);
-    for (const CsvLine& line : lines) {
+    std::vector<list_file_issue> found;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const CsvLine& line = lines[n];
         if (line.length < kCsvShortestLine || records.count() >= slots) continue;
         std::wstring text = line.text.substr(0, kCsvLineLimit);
         for (wchar_t& c : text)
             if (c == separator) c = L' ';
         const CsvFields fields = ScanCsvFields(text);
-        if (fields.count < 2) continue;
+        if (fields.count < 2) {
+            if (issues)
+                found.push_back({static_cast<int32_t>(n), list_file_issue::size_not_a_number, "line",
+                                 WideToUtf8(line.text.substr(0, 60))});
+            continue;
+        }
         Record record;
         record.length = fractional_double(fields.length);
         record.width = fractional_double(fields.width);
@@ -333,19 +366,20 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
         records.Append(record);
     }
     out = std::move(records);
+    if (issues) *issues = std::move(found);
     return true;
 }
 
 }  // namespace
 
-bool ReadPartsXml(parts_array_2d& parts, const fs::path& path)
+bool ReadPartsXml(parts_array_2d& parts, const fs::path& path, std::vector<list_file_issue>* issues)
 {
-    return ReadXmlList(parts, path, "parts", ReadPartRow);
+    return ReadXmlList(parts, path, "parts", ReadPartRow, issues);
 }
 
-bool ReadStockXml(stock_array_2d& stock, const fs::path& path)
+bool ReadStockXml(stock_array_2d& stock, const fs::path& path, std::vector<list_file_issue>* issues)
 {
-    return ReadXmlList(stock, path, "stock", ReadStockRow);
+    return ReadXmlList(stock, path, "stock", ReadStockRow, issues);
 }
 
 bool WritePartsXml(const parts_array_2d& parts, const fs::path& path)
@@ -406,14 +440,16 @@ bool WriteStockXml(const stock_array_2d& stock, const fs::path& path)
     return SaveDocument(doc, path);
 }
 
-bool ReadPartsCsv(parts_array_2d& parts, const fs::path& path, wchar_t separator)
+bool ReadPartsCsv(parts_array_2d& parts, const fs::path& path, wchar_t separator,
+                  std::vector<list_file_issue>* issues)
 {
-    return ReadCsvList(parts, path, separator);
+    return ReadCsvList(parts, path, separator, issues);
 }
 
-bool ReadStockCsv(stock_array_2d& stock, const fs::path& path, wchar_t separator)
+bool ReadStockCsv(stock_array_2d& stock, const fs::path& path, wchar_t separator,
+                  std::vector<list_file_issue>* issues)
 {
-    return ReadCsvList(stock, path, separator);
+    return ReadCsvList(stock, path, separator, issues);
 }
 
 bool WritePartsCsv(const parts_array_2d& parts, const fs::path& path, wchar_t separator)

@@ -77,6 +77,15 @@ int32_t LeadingInt(std::string_view s)
     return value >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(value);
 }
 
+bool IsInteger(std::string_view s)
+{
+    size_t pos = 0;
+    int32_t value = 0;
+    if (!ReadInt32(s, pos, value)) return false;
+    while (pos < s.size() && IsSpace(static_cast<unsigned char>(s[pos]))) ++pos;
+    return pos == s.size();
+}
+
 double LeadingDouble(std::string_view s)
 {
     size_t pos = 0;

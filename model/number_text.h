@@ -20,6 +20,8 @@ bool ReadInt32(std::string_view s, size_t& pos, int32_t& out);
 
 // atoi-like: the leading integer of the text, 0 when there is none; saturates at the 32-bit limits.
 int32_t LeadingInt(std::string_view s);
+// True when the text, blanks around it aside, is one 32-bit integer.
+bool IsInteger(std::string_view s);
 // atof-like: the leading decimal number of the text, 0 when there is none.
 double LeadingDouble(std::string_view s);
 

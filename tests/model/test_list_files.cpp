@@ -308,3 +308,29 @@ TEST_F(ListFiles, CsvWriteAndReadBack)
 }
 
 }  // namespace
+
+TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
+{
+    const auto file = std::filesystem::temp_directory_path() / "stavora_model_issues.xml";
+    {
+        std::ofstream out(file);
+        out << "<data><parts>"
+               "<row><length>600</length><width>40x</width><quantity>2</quantity></row>"
+               "<row><length>12 3/16</length><width>300</width><quantity>abc</quantity></row>"
+               "<row><length>500</length><width>300</width></row>"
+               "</parts></data>";
+    }
+    parts_array_2d parts;
+    std::vector<list_file_issue> issues;
+    ASSERT_TRUE(ReadPartsXml(parts, file, &issues));
+    ASSERT_EQ(parts.count(), 3);
+    ASSERT_EQ(issues.size(), 2u);
+    EXPECT_EQ(issues[0].row, 0);
+    EXPECT_EQ(issues[0].kind, list_file_issue::size_not_a_number);
+    EXPECT_EQ(issues[0].field, "width");
+    EXPECT_EQ(issues[0].text, "40x");
+    EXPECT_EQ(issues[1].row, 1);
+    EXPECT_EQ(issues[1].kind, list_file_issue::quantity_not_an_integer);
+    EXPECT_EQ(parts[2].quantity, 1);  // missing quantity
+    std::filesystem::remove(file);
+}

@@ -1,0 +1,79 @@
+#include "cli/cli_pictures.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <QGuiApplication>
+
+#include "i18n/ui_texts.h"
+#include "render/draw_layout.h"
+
+namespace {
+
+// The picture size of a layout in the window's results view on a common screen.
+constexpr int kPictureBoxWidth = 1200;
+constexpr int kPictureBoxHeight = 900;
+
+QFont DrawingFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(16);
+    return font;
+}
+
+bool WriteImages(const std::string& dir, const char* format, const stavora_2d& facade,
+                 const layout_display_flags& flags, std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        error = dir + ": cannot create the folder";
+        return false;
+    }
+    const QImage hatch = MakeHatchPattern();
+    const QFont font = DrawingFont();
+    int number = 0;
+    for (const auto& layout : facade.solutions_2d) {
+        ++number;
+        const auto picture = DrawLayoutPicture(*layout, kPictureBoxWidth, kPictureBoxHeight, hatch, flags, font);
+        if (!picture) continue;
+        const std::filesystem::path file =
+            std::filesystem::path(dir) / ("Sheet" + std::to_string(number) + "." + format);
+        if (!picture->save(QString::fromStdString(file.string()), format)) {
+            error = file.string() + ": cannot write the picture";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WritePictures(const cli_options& options, const stavora_2d& facade, std::string& error)
+{
+    if (options.pdf_file.empty() && options.png_dir.empty() && options.bmp_dir.empty()) return true;
+    // Drawing needs a GUI application but never a screen.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "stavora-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    LoadLanguage(LanguageNames()[kEnglishLanguageIndex]);
+
+    layout_display_flags flags;
+    flags.show_part_sizes = options.show_part_size;
+    flags.show_waste_sizes = options.show_waste_size;
+    flags.show_part_labels = options.show_part_label;
+
+    if (!options.pdf_file.empty()) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPointSize(12);
+        if (!WriteLayoutsPdf(QString::fromStdString(options.pdf_file), facade.solutions_2d, flags, font)) {
+            error = options.pdf_file + ": cannot write the PDF";
+            return false;
+        }
+    }
+    if (!options.png_dir.empty() && !WriteImages(options.png_dir, "png", facade, flags, error)) return false;
+    if (!options.bmp_dir.empty() && !WriteImages(options.bmp_dir, "bmp", facade, flags, error)) return false;
+    return true;
+}

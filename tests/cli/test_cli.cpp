@@ -1,0 +1,152 @@
+// The command-line tool as a user and a script see it: exit codes, messages, output files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct run_output {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::filesystem::path TempDir()
+{
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("stavora_cli_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+std::string ReadFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+run_output RunCli(const std::string& arguments)
+{
+    const auto out_file = TempDir() / "out.txt";
+    const auto err_file = TempDir() / "err.txt";
+    const std::string command = std::string(STAVORA_CLI) + " " + arguments + " >" + out_file.string() + " 2>" +
+                                err_file.string() + " </dev/null";
+    const int status = std::system(command.c_str());
+    run_output r;
+    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(out_file);
+    r.err = ReadFile(err_file);
+    return r;
+}
+
+std::string WriteFile(const std::string& name, const std::string& text)
+{
+    const auto file = TempDir() / name;
+    std::ofstream(file, std::ios::binary) << text;
+    return file.string();
+}
+
+}  // namespace
+
+TEST(Cli, CutsTheExampleAndTheBundledListFiles)
+{
+    const run_output example = RunCli("--example");
+    EXPECT_EQ(example.exit_code, 0) << example.err;
+    EXPECT_NE(example.out.find("Sheet layout 1: material glass, stock window"), std::string::npos) << example.out;
+    EXPECT_EQ(example.err, "");
+
+    const std::string examples = STAVORA_EXAMPLES;
+    const run_output files =
+        RunCli("--parts " + examples + "/parts.xml --stock " + examples + "/stock.xml --kerf 3 --min-break 10");
+    EXPECT_EQ(files.exit_code, 0) << files.err;
+    EXPECT_NE(files.out.find("material Oak 18"), std::string::npos);
+    EXPECT_EQ(files.out.find("Not placed"), std::string::npos);
+}
+
+TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
+{
+    const std::string stock = WriteFile("stock.csv", "2000,1000,5,0,board\n");
+    struct Case {
+        std::string arguments;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"--parts " + WriteFile("mixed.xml",
+                                "<data><parts><row><length>500.5</length><width>300</width></row>"
+                                "<row><length>10 1/2</length><width>300</width></row></parts></data>") +
+             " --stock " + stock,
+         "You cannot mix fractional values with real values!"},
+        {"--parts " + WriteFile("negative.csv", "600,400,-2,0,x\n") + " --stock " + stock,
+         "negative.csv, row 1, quantity"},
+        {"--parts " + WriteFile("zero_width.csv", "600,-1,2,0,x\n") + " --stock " + stock,
+         "zero_width.csv, row 1, width"},
+        {"--parts " + WriteFile("huge.csv", "300000000,400,1,0,x\n") + " --stock " + stock, "size too large"},
+        {"--parts " + WriteFile("broken.xml", "<data><parts><row>") + " --stock " + stock, "broken.xml: not a list"},
+        {"--parts /nonexistent/parts.xml --stock " + stock, "file not found"},
+        {"--parts " + WriteFile("words.xml", "<data><parts><row><length>12a</length><width>300</width></row>"
+                                             "</parts></data>") + " --stock " + stock,
+         "words.xml, row 1, length: not a number: 12a"},
+        {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
+         "words.csv, line 2: does not start with two numbers"},
+        {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
+        {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
+        {"--frobnicate", "unknown option"},
+    };
+    for (const Case& c : cases) {
+        const run_output r = RunCli(c.arguments);
+        EXPECT_EQ(r.exit_code, 1) << c.arguments;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.arguments << "\n" << r.err;
+    }
+}
+
+TEST(Cli, ReportsUnplacedPartsWithExitStatusTwo)
+{
+    const std::string parts = WriteFile("parts.csv", "600,400,2,0,Door\n3000,400,1,0,Beam\n");
+    const std::string stock = WriteFile("stock2.csv", "2000,1000,5,0,board\n");
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock);
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.out.find("Not placed"), std::string::npos);
+    EXPECT_NE(r.out.find("Beam x 1"), std::string::npos);
+}
+
+TEST(Cli, FractionalJobsAreShownInFractions)
+{
+    const std::string parts = WriteFile(
+        "inch.xml", "<data><parts><row><length>12 3/16</length><width>10 1/2</width><quantity>2</quantity>"
+                    "</row></parts></data>");
+    const std::string stock = WriteFile(
+        "inch_stock.xml", "<data><stock><row><length>96</length><width>48</width><quantity>1</quantity>"
+                          "</row></stock></data>");
+    const std::string json = (TempDir() / "inch.json").string();
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --json " + json);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("12 3/16"), std::string::npos) << r.out;
+    const std::string text = ReadFile(json);
+    EXPECT_NE(text.find("\"decimal\": false"), std::string::npos);
+    EXPECT_NE(text.find("\"horizontal_size\": 12.1875"), std::string::npos) << text;
+    for (const char* key : {"\"layouts\"", "\"placed_parts\"", "\"used_stock\"", "\"garbage_waste\"",
+                            "\"reused_waste\"", "\"utilization\"", "\"unplaced\"", "\"layouts_1d\""})
+        EXPECT_NE(text.find(key), std::string::npos) << key;
+}
+
+TEST(Cli, DrawsPdfAndPicturesWithoutADisplay)
+{
+    const auto dir = TempDir() / "pictures";
+    const std::string pdf = (TempDir() / "layouts.pdf").string();
+    const run_output r = RunCli("--example --pdf " + pdf + " --png " + dir.string() + " --bmp " + dir.string());
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string text = ReadFile(pdf);
+    EXPECT_EQ(text.rfind("%PDF", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "Sheet1.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Sheet1.bmp"));
+}
