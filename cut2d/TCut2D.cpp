@@ -1,0 +1,765 @@
+#include "TCut2D.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "TCutSingleSheet2D.h"
+#include "layout_model.h"
+#include "sheet_geometry.h"
+#include "util/tolerance.h"
+
+namespace {
+
+enum class start_method { none, guillotine, nested, staged };
+
+// Statistics of one sheet layout as the step compares them.
+struct sheet_record {
+    int32_t piece_count = 0, cut_count = 0, waste_count = 0;
+    double used_area = 0.0, utilisation = 0.0;
+    double largest = 0.0, second = 0.0, third = 0.0;
+    int32_t length = 0, width = 0;
+    int32_t used_length = 0, used_width = 0;
+};
+
+}  // namespace
+
+struct TCut2D::Impl {
+    // Parameters.
+    int32_t optimization_level = 100;
+    int32_t blade_width = 0;
+    int32_t random_seed = 0;
+    int32_t min_width_breakage = -1;
+    int32_t min_length_breakage = -1;
+    int32_t max_cut_length = 1073741824;
+    bool max_cut_set = false;
+    int32_t first_direction = 0;
+    int32_t same_height_strips = 0;
+    int32_t height_tolerance = 0;
+    int32_t stages = 2;
+    int32_t minimal_useful_size = 0;
+    int32_t prefer_large_remnant = 0;
+    int32_t staged_placement = 0;
+    int32_t staged_finish = 0;
+
+    // Input and its sorted working copies.
+    part2d_array pieces;
+    stock2d_array stock;
+    std::vector<part2d> sorted_pieces;
+    std::vector<stock2d> sorted_stock;
+    std::vector<int32_t> stock_sorted_to_input, piece_sorted_to_input, piece_input_to_sorted;
+    std::vector<int32_t> group_last;
+
+    TGlobalSolution current, best;
+    TGlobalSolution* building = nullptr;
+    TCutSingleSheet2D single;
+    sheet_record step_best;
+    bool step_has_best = false;
+    std::vector<uint8_t> piece_taken, stock_taken;
+    int32_t committed = 0;
+    int32_t stock_position = 0;
+    int32_t stall = 0, stall_limit = 5;
+    int32_t compare_mode = 0;
+    int32_t placed_total = 0;
+    start_method method = start_method::none;
+    bool ready = true;
+    cut2d_progress progress;
+    std::function<void(const cut2d_progress&)> on_progress;
+    std::function<void()> on_run_end;
+
+    Impl();
+    void Start(start_method m);
+    void Run();
+    void Prepare();
+    void ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index);
+    int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
+    void Configure(int32_t sorted_stock_pos, int32_t iterations);
+    void OnSheetProgress();
+    void OnSheetLayout();
+    int RemnantCompare(const sheet_record& a, const sheet_record& b) const;
+    int UtilisationOrder(const sheet_record& a, const sheet_record& b) const;
+    int AreaOrder(const sheet_record& a, const sheet_record& b) const;
+    remnant_rule SolutionRemnantRule() const;
+    const Chromosome* Sheet(int32_t s) const;
+};
+
+TCut2D::Impl::Impl()
+{
+    single.set_OnProgress([this] { OnSheetProgress(); });
+    single.set_OnLayout([this] { OnSheetLayout(); });
+}
+
+const Chromosome* TCut2D::Impl::Sheet(int32_t s) const { return ready ? current.sheets.Find(s) : nullptr; }
+
+remnant_rule TCut2D::Impl::SolutionRemnantRule() const
+{
+    remnant_rule r;
+    r.on = prefer_large_remnant == 1;
+    r.staged_method = method == start_method::staged;
+    r.first_direction = first_direction;
+    return r;
+}
+
+void TCut2D::Impl::Start(start_method m)
+{
+    if (!ready) return;
+    method = m;
+    Run();
+    method = start_method::none;
+}
+
+void TCut2D::Impl::Prepare()
+{
+    const int32_t ns = static_cast<int32_t>(stock.size());
+    const int32_t np = static_cast<int32_t>(pieces.size());
+
+    stock_sorted_to_input.resize(static_cast<size_t>(ns));
+    std::iota(stock_sorted_to_input.begin(), stock_sorted_to_input.end(), 0);
+    std::stable_sort(stock_sorted_to_input.begin(), stock_sorted_to_input.end(), [&](int32_t a, int32_t b) {
+        const stock2d& x = stock[static_cast<size_t>(a)];
+        const stock2d& y = stock[static_cast<size_t>(b)];
+        if (x.priority != y.priority) return x.priority < y.priority;
+        const int64_t ax = int64_t{x.length} * x.width, ay = int64_t{y.length} * y.width;
+        if (ax != ay) return ax < ay;
+        return a < b;
+    });
+    sorted_stock.clear();
+    for (int32_t i : stock_sorted_to_input) sorted_stock.push_back(stock[static_cast<size_t>(i)]);
+
+    for (part2d& p : pieces) {
+        p.fit_count = 0;
+        for (const stock2d& s : stock)
+            if ((s.length >= p.length && s.width >= p.width) || (s.length >= p.width && s.width >= p.length))
+                ++p.fit_count;
+    }
+    piece_sorted_to_input.resize(static_cast<size_t>(np));
+    std::iota(piece_sorted_to_input.begin(), piece_sorted_to_input.end(), 0);
+    std::stable_sort(piece_sorted_to_input.begin(), piece_sorted_to_input.end(), [&](int32_t a, int32_t b) {
+        const part2d& x = pieces[static_cast<size_t>(a)];
+        const part2d& y = pieces[static_cast<size_t>(b)];
+        if (x.priority != y.priority) return x.priority < y.priority;
+        if (x.fit_count != y.fit_count) return x.fit_count < y.fit_count;
+        return int64_t{x.length} * x.width > int64_t{y.length} * y.width;
+    });
+    sorted_pieces.clear();
+    piece_input_to_sorted.assign(static_cast<size_t>(np), 0);
+    for (int32_t s = 0; s < np; ++s) {
+        const int32_t i = piece_sorted_to_input[static_cast<size_t>(s)];
+        sorted_pieces.push_back(pieces[static_cast<size_t>(i)]);
+        piece_input_to_sorted[static_cast<size_t>(i)] = s;
+    }
+
+    group_last.clear();
+    for (int32_t p = 0; p < ns; ++p)
+        if (p + 1 == ns || sorted_stock[static_cast<size_t>(p + 1)].priority != sorted_stock[static_cast<size_t>(p)].priority)
+            group_last.push_back(p);
+
+    for (TGlobalSolution* s : {&current, &best}) {
+        s->stock_count = ns;
+        s->piece_total = np;
+    }
+}
+
+void TCut2D::Impl::Run()
+{
+    ready = false;
+    if (pieces.empty() || stock.empty()) {
+        ready = true;
+        return;
+    }
+    const int32_t saved_width_breakage = min_width_breakage, saved_length_breakage = min_length_breakage;
+    if (min_width_breakage < 0 && min_length_breakage < 0)
+        min_width_breakage = min_length_breakage = 0;
+    else if (min_width_breakage < 0)
+        min_width_breakage = min_length_breakage;
+    else if (min_length_breakage < 0)
+        min_length_breakage = min_width_breakage;
+
+    Prepare();
+
+    const int32_t n = static_cast<int32_t>(pieces.size());
+    int32_t repeats = 1;
+    if (n == 1) {
+        repeats = 1;
+        stall_limit = 3;
+    } else if (n < 10) {
+        repeats = 10;
+        stall_limit = 10;
+    } else if (n < 100) {
+        repeats = 5;
+        stall_limit = 5;
+    } else if (n < 1000) {
+        repeats = 3;
+        stall_limit = 5;
+    } else {
+        repeats = 1;
+        stall_limit = 3;
+    }
+    int32_t long_iterations = optimization_level;
+    const int32_t cap = n > 10000 ? 10 : n > 5000 ? 20 : n > 1000 ? 100 : n > 500 ? 1000 : n > 100 ? 4000 : 10000;
+    long_iterations = std::min(long_iterations, cap);
+
+    progress.passes_done = 0;
+    progress.passes_total = 5 * repeats * 2 + (long_iterations > 5 ? 1 : 0);
+
+    const int32_t seed = random_seed;
+    const remnant_rule rule = SolutionRemnantRule();
+    current.Reset();
+    best.Reset();
+    auto pass = [&](int32_t mode, int32_t iterations, int32_t strategy) {
+        current.Reset();
+        compare_mode = mode;
+        ConstructionPass(current, iterations, strategy);
+        if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
+        ++progress.passes_done;
+    };
+    for (int32_t i = 0; i < 5; ++i) {
+        random_seed = seed;
+        for (int32_t r = 0; r < repeats; ++r) {
+            pass(0, 1, i);
+            pass(1, 1, i);
+            random_seed = static_cast<int32_t>(static_cast<uint32_t>(random_seed) + 1u);
+        }
+    }
+    random_seed = seed;
+    if (long_iterations > 5) pass(0, long_iterations, 0);
+
+    current.CopyFrom(best);
+    ready = true;
+    placed_total = current.CountPlacedPieces();
+    sorted_pieces.clear();
+    sorted_stock.clear();
+    if (on_run_end) on_run_end();
+    current.Clear();
+    best.Clear();
+    pieces.clear();
+    stock.clear();
+    min_width_breakage = saved_width_breakage;
+    min_length_breakage = saved_length_breakage;
+}
+
+void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index)
+{
+    building = &t;
+    const int32_t ns = static_cast<int32_t>(sorted_stock.size());
+    piece_taken.assign(pieces.size(), 0);
+    stock_taken.assign(stock.size(), 0);
+    committed = 0;
+    const sheet_strategy strategy = method == start_method::nested  ? sheet_strategy::nested
+                                    : method == start_method::staged ? sheet_strategy::staged
+                                                                     : sheet_strategy::guillotine;
+    while (t.sheets.count() < ns) {
+        step_has_best = false;
+        step_best = sheet_record{};
+        int32_t last_tried = -1;
+        for (size_t g = 0; g < group_last.size(); ++g) {
+            bool produced = false;
+            const int32_t first = g == 0 ? 0 : group_last[g - 1] + 1;
+            for (int32_t p = first; p <= group_last[g]; ++p) {
+                const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
+                if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
+                const stock2d& s = sorted_stock[static_cast<size_t>(p)];
+                if (last_tried >= 0) {
+                    const stock2d& l = sorted_stock[static_cast<size_t>(last_tried)];
+                    if (l.length == s.length && l.width == s.width) continue;
+                }
+                last_tried = p;
+                Configure(p, iterations);
+                int32_t considered = 0;
+                const int32_t loaded = LoadPieces(t, p, considered);
+                if (loaded == 0) {
+                    if (considered == 0) break;
+                    continue;
+                }
+                stall = 0;
+                stock_position = p;
+                single.Run(strategy, strategy_index);
+                produced = true;
+            }
+            if (produced) break;
+        }
+        if (t.sheets.count() == committed) break;
+        committed = t.sheets.count();
+        std::fill(piece_taken.begin(), piece_taken.end(), uint8_t{0});
+        std::fill(stock_taken.begin(), stock_taken.end(), uint8_t{0});
+    }
+    t.Finalise(minimal_useful_size);
+    building = nullptr;
+}
+
+void TCut2D::Impl::Configure(int32_t p, int32_t iterations)
+{
+    const stock2d& s = sorted_stock[static_cast<size_t>(p)];
+    single.set_IterationCount(iterations);
+    single.set_Sheet(s.length, s.width);
+    single.set_BladeWidth(blade_width);
+    single.set_FirstDirection(first_direction == 2 ? 0 : first_direction);
+    if (max_cut_set) single.set_MaximalCutLength(max_cut_length);
+    single.set_LengthBreakage(min_length_breakage);
+    single.set_WidthBreakage(min_width_breakage);
+    single.set_OnlyPiecesOfTheSameHeightInAStrip(same_height_strips);
+    single.set_HeightTolerance(height_tolerance);
+    single.set_NumberOfStages(stages);
+    single.set_StagedPlacementVariant(staged_placement);
+    single.set_StagedFinishVariant(staged_finish);
+    single.set_MinimalUsefulSize(minimal_useful_size);
+    single.set_PreferLargeRemnant(prefer_large_remnant);
+    single.set_Seed(static_cast<uint32_t>(random_seed));
+    single.set_Trims(s.trim_y0, s.trim_x0, s.trim_yW, s.trim_xL);
+    single.SetHoles(s.holes);
+}
+
+int32_t TCut2D::Impl::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& considered)
+{
+    const stock2d& s = sorted_stock[static_cast<size_t>(p)];
+    const int32_t k = blade_width, gl = min_length_breakage, gw = min_width_breakage;
+    single.ClearPieces();
+    considered = 0;
+    for (const part2d& piece : sorted_pieces) {
+        const size_t input = static_cast<size_t>(piece.index);
+        if (t.piece_to_stock[input] != -1 && !piece_taken[input]) continue;
+        ++considered;
+        // A piece without extent fits nowhere.
+        if (piece.length <= 0 || piece.width <= 0) continue;
+        const bool fits_unturned = FitsWholeSheet(s, piece.length, piece.width, k, gl, gw);
+        const bool fits_turned = FitsWholeSheet(s, piece.width, piece.length, k, gl, gw);
+        part2d lp = piece;
+        lp.turned = 0;
+        bool load = false, turn = false;
+        int8_t free_rotation = 0;
+        const bool by_may_rotate = s.grain == -1 || piece.grain == -1;
+        if (by_may_rotate) {
+            free_rotation = piece.may_rotate == 1 ? 1 : 0;
+            if (fits_unturned)
+                load = true;
+            else if (piece.may_rotate == 1 && fits_turned)
+                load = turn = true;
+        } else if (piece.grain != 0 && s.grain != 0) {
+            free_rotation = 0;
+            if (piece.grain != s.grain) {
+                if (fits_turned) load = turn = true;
+            } else if (fits_unturned) {
+                load = true;
+            }
+        } else {
+            free_rotation = 1;
+            if (fits_unturned)
+                load = true;
+            else if (fits_turned)
+                load = turn = true;
+        }
+        if (!load) continue;
+        if (turn) {
+            std::swap(lp.length, lp.width);
+            lp.turned = 1;
+        }
+        lp.may_rotate = free_rotation;
+        single.LoadPiece(lp);
+    }
+    return single.LoadedCount();
+}
+
+void TCut2D::Impl::OnSheetProgress()
+{
+    if (on_progress) on_progress(progress);
+    if (single.Improved())
+        stall = 0;
+    else
+        ++stall;
+    const int32_t limit = single.LoadedCount() == 1 ? 2 : stall_limit;
+    if (stall >= limit) {
+        single.Stop();
+        stall = 0;
+    }
+}
+
+int TCut2D::Impl::RemnantCompare(const sheet_record& a, const sheet_record& b) const
+{
+    if (prefer_large_remnant != 1) return 0;
+    int32_t ea, eb;
+    if (method == start_method::staged) {
+        ea = first_direction == 0 ? a.used_width : a.used_length;
+        eb = first_direction == 0 ? b.used_width : b.used_length;
+    } else if (a.length > a.width) {
+        ea = a.used_length;
+        eb = b.used_length;
+    } else if (a.length < a.width) {
+        ea = a.used_width;
+        eb = b.used_width;
+    } else {
+        ea = std::min(a.used_length, a.used_width);
+        eb = std::min(b.used_length, b.used_width);
+    }
+    if (ea == eb) return 0;
+    return ea < eb ? 1 : -1;
+}
+
+// 1: a wins, -1: b wins, 0: tie.
+int TCut2D::Impl::UtilisationOrder(const sheet_record& a, const sheet_record& b) const
+{
+    if (b.piece_count == 0) return 1;
+    if (a.piece_count == 0) return -1;
+    int c = stv::CompareWithin(a.utilisation, b.utilisation, 0.01);
+    if (c != 0) return c;
+    if ((c = RemnantCompare(a, b)) != 0) return c;
+    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
+    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
+    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
+    return 0;
+}
+
+int TCut2D::Impl::AreaOrder(const sheet_record& a, const sheet_record& b) const
+{
+    if (b.piece_count == 0) return 1;
+    if (a.piece_count == 0) return -1;
+    int c = stv::CompareWithin(a.used_area, b.used_area, 0.01);
+    if (c != 0) return c;
+    if ((c = RemnantCompare(a, b)) != 0) return c;
+    if (a.length != b.length || a.width != b.width) return -1;
+    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
+    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
+    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
+    return 0;
+}
+
+void TCut2D::Impl::OnSheetLayout()
+{
+    TGlobalSolution& t = *building;
+    const Cut2DXChromosome& lay = single.Layout();
+    sheet_record cand;
+    cand.piece_count = lay.piece_count();
+    cand.cut_count = lay.cut_count();
+    cand.waste_count = lay.waste_count();
+    cand.used_area = lay.used_area;
+    const double sheet_area = static_cast<double>(single.length()) * single.width();
+    cand.utilisation = sheet_area > 0 ? lay.used_area * 100.0 / sheet_area : 0.0;
+    cand.largest = lay.waste.largest;
+    cand.second = lay.waste.second;
+    cand.third = lay.waste.third;
+    cand.length = single.length();
+    cand.width = single.width();
+    cand.used_length = lay.used_length;
+    cand.used_width = lay.used_width;
+
+    const sheet_record& b = step_best;
+    bool better;
+    if (!step_has_best) {
+        better = true;
+    } else if (compare_mode == 1) {
+        int c = AreaOrder(cand, b);
+        if (c == 0) c = UtilisationOrder(cand, b);
+        better = c > 0;
+    } else {
+        better = UtilisationOrder(cand, b) > 0;
+    }
+    if (!better) return;
+    step_best = cand;
+    step_has_best = true;
+    if (cand.piece_count == 0) return;
+
+    while (t.sheets.count() > committed) t.sheets.Remove(t.sheets.count() - 1);
+    for (size_t i = 0; i < stock_taken.size(); ++i)
+        if (stock_taken[i]) {
+            t.stock_to_sheet[i] = -1;
+            stock_taken[i] = 0;
+        }
+    for (size_t i = 0; i < piece_taken.size(); ++i)
+        if (piece_taken[i]) {
+            t.piece_to_stock[i] = -1;
+            piece_taken[i] = 0;
+        }
+
+    // The same layout goes on every identical free stock item that follows, as far as the pieces last.
+    const int32_t repetitions = single.RepetitionCount();
+    const stock2d& here = sorted_stock[static_cast<size_t>(stock_position)];
+    int32_t copies = 0;
+    for (int32_t p = stock_position; p < static_cast<int32_t>(sorted_stock.size()) && copies < repetitions; ++p) {
+        const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
+        if (!StocksIdentical(sorted_stock[static_cast<size_t>(p)], here)) break;
+        if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) break;
+        ++copies;
+    }
+    std::vector<int32_t> copy_stock(static_cast<size_t>(copies));
+    for (int32_t k = 0; k < copies; ++k) {
+        const int32_t input = stock_sorted_to_input[static_cast<size_t>(stock_position + k)];
+        copy_stock[static_cast<size_t>(k)] = input;
+        auto sheet = std::make_unique<Chromosome>();
+        sheet->length = lay.length;
+        sheet->width = lay.width;
+        sheet->capacity = lay.capacity;
+        sheet->pieces = lay.pieces;
+        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
+            const part2d& lp = single.LoadedPiece(lay.row_piece[static_cast<size_t>(k)][j]);
+            sheet->pieces[j].piece_index = lp.index;
+            sheet->pieces[j].data = lp.data;
+            sheet->pieces[j].turned = lay.row_turned[static_cast<size_t>(k)][j];
+        }
+        sheet->cuts = lay.cuts;
+        sheet->wastes = lay.wastes;
+        sheet->used_length = lay.used_length;
+        sheet->used_width = lay.used_width;
+        sheet->profile = lay.profile;
+        sheet->used_area = lay.used_area;
+        sheet->utilisation = cand.utilisation;
+        sheet->largest_waste = lay.waste.largest;
+        sheet->second_waste = lay.waste.second;
+        sheet->third_waste = lay.waste.third;
+        sheet->RecomputeTotals(minimal_useful_size);
+        sheet->stock_index = input;
+        t.sheets.Append(std::move(sheet));
+        t.stock_to_sheet[static_cast<size_t>(input)] = t.sheets.count() - 1;
+        stock_taken[static_cast<size_t>(input)] = 1;
+    }
+    for (int32_t i = 0; i < single.LoadedCount(); ++i) {
+        const int32_t r = lay.repetition[static_cast<size_t>(i)];
+        if (r < 0 || r >= copies) continue;
+        const size_t input = static_cast<size_t>(single.LoadedPiece(i).index);
+        t.piece_to_stock[input] = copy_stock[static_cast<size_t>(r)];
+        piece_taken[input] = 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+TCut2D::TCut2D() : impl_(std::make_unique<Impl>()) {}
+TCut2D::~TCut2D() = default;
+
+void TCut2D::set_OptimizationLevel(int32_t v)
+{
+    if (impl_->ready) impl_->optimization_level = v <= 0 ? 1 : v;
+}
+void TCut2D::set_BladeWidth(int32_t v)
+{
+    if (impl_->ready) impl_->blade_width = std::max(v, 0);
+}
+void TCut2D::set_RandomSeed(int32_t v)
+{
+    if (impl_->ready) impl_->random_seed = v;
+}
+void TCut2D::set_MinimalWidthBreakage(int32_t v)
+{
+    if (impl_->ready) impl_->min_width_breakage = std::max(v, 0);
+}
+void TCut2D::set_MinimalLengthBreakage(int32_t v)
+{
+    if (impl_->ready) impl_->min_length_breakage = std::max(v, 0);
+}
+void TCut2D::set_MaximalCutLength(int32_t v)
+{
+    if (!impl_->ready) return;
+    impl_->max_cut_length = std::max(v, 0);
+    if (v > 0) impl_->max_cut_set = true;
+}
+void TCut2D::set_FirstDirectionMultiStages(int32_t v)
+{
+    if (impl_->ready) impl_->first_direction = (v == 0 || v == 1 || v == 2) ? v : 2;
+}
+void TCut2D::set_OnlyPiecesOfTheSameHeightInAStrip(int32_t v)
+{
+    if (impl_->ready) impl_->same_height_strips = (v == 0 || v == 1) ? v : 0;
+}
+void TCut2D::set_HeightTolerance(int32_t v)
+{
+    if (impl_->ready) impl_->height_tolerance = std::max(v, 0);
+}
+void TCut2D::set_NumberOfStages(int32_t v)
+{
+    if (impl_->ready) impl_->stages = v <= 0 ? 2 : v;
+}
+void TCut2D::set_MinimalUsefulSize(int32_t v)
+{
+    if (impl_->ready) impl_->minimal_useful_size = v;
+}
+void TCut2D::set_PreferLargeRemnant(int32_t v)
+{
+    if (impl_->ready && (v == 0 || v == 1)) impl_->prefer_large_remnant = v;
+}
+void TCut2D::set_StagedPlacementVariant(int32_t v)
+{
+    if (impl_->ready && (v == 0 || v == 1)) impl_->staged_placement = v;
+}
+void TCut2D::set_StagedFinishVariant(int32_t v)
+{
+    if (impl_->ready && (v == 0 || v == 1)) impl_->staged_finish = v;
+}
+
+void TCut2D::set_NumberOfDemandPieces(int32_t n)
+{
+    if (!impl_->ready) return;
+    impl_->pieces.assign(static_cast<size_t>(std::max(n, 0)), part2d{});
+}
+
+void TCut2D::SetDemandPiece(int32_t i, int32_t length, int32_t width, int32_t may_rotate, user_data data,
+                            int32_t priority)
+{
+    if (!impl_->ready || i < 0 || i >= static_cast<int32_t>(impl_->pieces.size())) return;
+    part2d& p = impl_->pieces[static_cast<size_t>(i)];
+    p = part2d{};
+    p.length = length;
+    p.width = width;
+    p.may_rotate = static_cast<int8_t>(may_rotate == 1 ? 1 : (may_rotate == 0 ? 0 : -1));
+    p.data = data;
+    p.priority = priority;
+    p.index = i;
+    p.turned = 0;
+}
+
+void TCut2D::SetDemandPieceWithGrain(int32_t i, int32_t length, int32_t width, int32_t grain, user_data data,
+                                     int32_t priority)
+{
+    if (!impl_->ready || i < 0 || i >= static_cast<int32_t>(impl_->pieces.size())) return;
+    part2d& p = impl_->pieces[static_cast<size_t>(i)];
+    p = part2d{};
+    p.length = length;
+    p.width = width;
+    p.grain = static_cast<int8_t>(std::clamp(grain, -1, 2));
+    p.data = data;
+    p.priority = priority;
+    p.index = i;
+}
+
+void TCut2D::set_NumberOfRepositoryPieces(int32_t n)
+{
+    if (!impl_->ready) return;
+    impl_->stock.assign(static_cast<size_t>(std::max(n, 0)), stock2d{});
+}
+
+void TCut2D::SetRepositoryPiece(int32_t i, int32_t length, int32_t width, int32_t trim_y0, int32_t trim_x0,
+                                int32_t trim_yW, int32_t trim_xL, user_data data, int32_t priority,
+                                int32_t holes_count, double value)
+{
+    SetRepositoryPieceWithGrain(i, length, width, trim_y0, trim_x0, trim_yW, trim_xL, data, priority, holes_count, -1,
+                                value);
+}
+
+void TCut2D::SetRepositoryPieceWithGrain(int32_t i, int32_t length, int32_t width, int32_t trim_y0, int32_t trim_x0,
+                                         int32_t trim_yW, int32_t trim_xL, user_data data, int32_t priority,
+                                         int32_t holes_count, int32_t grain, double value)
+{
+    if (!impl_->ready || i < 0 || i >= static_cast<int32_t>(impl_->stock.size()) || holes_count < 0) return;
+    stock2d& s = impl_->stock[static_cast<size_t>(i)];
+    s = stock2d{};
+    s.length = length;
+    s.width = width;
+    s.trim_y0 = std::max(trim_y0, 0);
+    s.trim_x0 = std::max(trim_x0, 0);
+    s.trim_yW = std::max(trim_yW, 0);
+    s.trim_xL = std::max(trim_xL, 0);
+    s.data = data;
+    s.priority = priority;
+    s.index = i;
+    s.holes.assign(static_cast<size_t>(holes_count), hole2d{});
+    s.grain = static_cast<int8_t>(std::clamp(grain, -1, 2));
+    s.value = value;
+}
+
+void TCut2D::StartGuillotine() { impl_->Start(start_method::guillotine); }
+void TCut2D::StartNested() { impl_->Start(start_method::nested); }
+void TCut2D::StartStaged() { impl_->Start(start_method::staged); }
+
+void TCut2D::set_OnProgress(std::function<void(const cut2d_progress&)> callback)
+{
+    impl_->on_progress = std::move(callback);
+}
+void TCut2D::set_OnRunEnd(std::function<void()> callback) { impl_->on_run_end = std::move(callback); }
+
+int32_t TCut2D::GetSheetCount() const { return impl_->ready ? impl_->current.sheets.count() : 0; }
+int32_t TCut2D::GetPlacedPieceCount() const { return impl_->ready ? impl_->placed_total : 0; }
+int32_t TCut2D::GetDemandPieceCount() const { return static_cast<int32_t>(impl_->pieces.size()); }
+int32_t TCut2D::GetRepositoryPieceCount() const { return static_cast<int32_t>(impl_->stock.size()); }
+
+std::optional<cut2d_demand_piece> TCut2D::GetDemandPiece(int32_t i) const
+{
+    if (i < 0 || i >= GetDemandPieceCount()) return std::nullopt;
+    const part2d& p = impl_->pieces[static_cast<size_t>(i)];
+    cut2d_demand_piece d;
+    d.length = p.length;
+    d.width = p.width;
+    d.may_rotate = p.may_rotate;
+    d.grain = p.grain;
+    d.data = p.data;
+    d.priority = p.priority;
+    return d;
+}
+
+std::optional<cut2d_repository_piece> TCut2D::GetRepositoryPiece(int32_t i) const
+{
+    if (i < 0 || i >= GetRepositoryPieceCount()) return std::nullopt;
+    const stock2d& s = impl_->stock[static_cast<size_t>(i)];
+    cut2d_repository_piece r;
+    r.length = s.length;
+    r.width = s.width;
+    r.trim_y0 = s.trim_y0;
+    r.trim_x0 = s.trim_x0;
+    r.trim_yW = s.trim_yW;
+    r.trim_xL = s.trim_xL;
+    r.data = s.data;
+    r.priority = s.priority;
+    r.holes_count = s.holes_count();
+    r.grain = s.grain;
+    r.value = s.value;
+    return r;
+}
+
+std::optional<int32_t> TCut2D::GetSheetStockIndex(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    if (!c) return std::nullopt;
+    return c->stock_index;
+}
+
+std::optional<user_data> TCut2D::GetSheetData(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    if (!c || c->stock_index < 0 || c->stock_index >= GetRepositoryPieceCount()) return std::nullopt;
+    return impl_->stock[static_cast<size_t>(c->stock_index)].data;
+}
+
+int32_t TCut2D::GetSheetCutCount(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    return c ? c->cut_count() : 0;
+}
+int32_t TCut2D::GetSheetPieceCount(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    return c ? c->piece_count() : 0;
+}
+int32_t TCut2D::GetSheetWasteCount(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    return c ? c->waste_count() : 0;
+}
+double TCut2D::GetSheetWasteArea(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    return c ? c->waste_area : 0.0;
+}
+double TCut2D::GetSheetCutLength(int32_t s) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    return c ? c->cut_length : 0.0;
+}
+
+std::optional<cut2d_sheet_piece> TCut2D::GetSheetPiece(int32_t s, int32_t j) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    if (!c || j < 0 || j >= c->piece_count()) return std::nullopt;
+    const placed_piece2d& p = c->pieces[static_cast<size_t>(j)];
+    return cut2d_sheet_piece{p.x1, p.y1, p.x2, p.y2, p.turned, p.piece_index, p.data};
+}
+
+std::optional<cut2d_sheet_rect> TCut2D::GetSheetWaste(int32_t s, int32_t j) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    if (!c || j < 0 || j >= c->waste_count()) return std::nullopt;
+    const waste2d& w = c->wastes[static_cast<size_t>(j)];
+    return cut2d_sheet_rect{w.x1, w.y1, w.x2, w.y2};
+}
+
+std::optional<cut2d_sheet_cut> TCut2D::GetSheetCut(int32_t s, int32_t j) const
+{
+    const Chromosome* c = impl_->Sheet(s);
+    if (!c || j < 0 || j >= c->cut_count()) return std::nullopt;
+    const cut2d& k = c->cuts[static_cast<size_t>(j)];
+    return cut2d_sheet_cut{k.x1, k.y1, k.x2, k.y2, k.kerf, k.stage};
+}

@@ -1,0 +1,113 @@
+#pragma once
+// TCutSingleSheet2D: lays out one stock sheet with the pieces loaded onto it, by one of three strategies.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "guillotine_search.h"
+#include "layout_model.h"
+#include "sheet_geometry.h"
+
+enum class sheet_strategy { guillotine, staged, nested };
+
+// The working layout of one sheet, with one extra row of pieces per repetition.
+struct Cut2DXChromosome : TSheet {
+    double used_area = 0.0;
+    waste_ranking waste;
+    std::vector<int32_t> repetition;  // per loaded piece: -1 not placed, 0 placed, k taken by repetition k
+    int32_t used_length = 0, used_width = 0;
+    priority_profile profile;
+    // Per repetition, per placed piece: the loaded piece it stands for and its turned flag.
+    std::vector<std::vector<int32_t>> row_piece;
+    std::vector<std::vector<int8_t>> row_turned;
+
+    void Clear();
+};
+
+class TCutSingleSheet2D {
+public:
+    // Setters act only while idle.
+    void set_PreferLargeRemnant(int32_t value);
+    void set_IterationCount(int32_t value);
+    void set_Sheet(int32_t length, int32_t width);
+    void set_BladeWidth(int32_t value);
+    void set_MaximalCutLength(int32_t value);  // also marks the limit as set
+    void set_FirstDirection(int32_t value);
+    void set_LengthBreakage(int32_t value);
+    void set_WidthBreakage(int32_t value);
+    void set_Trims(int32_t trim_y0, int32_t trim_x0, int32_t trim_yW, int32_t trim_xL);
+    void set_Seed(uint32_t seed);
+    void set_MinimalUsefulSize(int32_t value);
+    void set_OnlyPiecesOfTheSameHeightInAStrip(int32_t value);
+    void set_HeightTolerance(int32_t value);
+    void set_NumberOfStages(int32_t value);
+    void set_StagedPlacementVariant(int32_t value);
+    void set_StagedFinishVariant(int32_t value);
+    void SetHoles(const std::vector<hole2d>& holes);
+
+    void ClearPieces();
+    void LoadPiece(const part2d& piece);
+    int32_t LoadedCount() const { return static_cast<int32_t>(loaded_.size()); }
+    const part2d& LoadedPiece(int32_t i) const { return loaded_[static_cast<size_t>(i)]; }
+
+    void set_OnProgress(std::function<void()> callback) { on_progress_ = std::move(callback); }
+    void set_OnLayout(std::function<void()> callback) { on_layout_ = std::move(callback); }
+
+    // Runs one strategy; the layout callback is called once with the finished layout.
+    void Run(sheet_strategy strategy, int32_t strategy_index);
+    void Stop();
+    bool Improved() const;
+    bool Idle() const { return stop_; }
+
+    // Read-out while idle (also inside the layout callback).
+    const Cut2DXChromosome& Layout() const { return layout_; }
+    int32_t RepetitionCount() const { return repetition_count_; }
+    int32_t length() const { return length_; }
+    int32_t width() const { return width_; }
+    int32_t kerf() const { return kerf_; }
+
+    // The selection made for the last run: pieces taking part and the bound on how many fit.
+    const std::vector<part2d>& Selected() const { return selected_; }
+    int32_t PieceBound() const { return piece_bound_; }
+
+private:
+    void SelectPieces();
+    void RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry);
+    void TakeBest(const Cut2DXChromosomeGuillotine& best);
+    void MirrorX(int32_t a);
+    void MirrorY(int32_t a);
+    void RemoveRedundantCuts();
+    void OrderCuts();
+    void OrderCutsIn(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::vector<uint8_t>& emitted,
+                     std::vector<cut2d>& out);
+    void CountRepetitions();
+
+    // Configuration.
+    int32_t remnant_rule_ = 0;
+    int32_t iterations_ = 1;
+    int32_t length_ = 0, width_ = 0;
+    int32_t kerf_ = 0;
+    int32_t max_cut_ = 0;
+    bool max_cut_set_ = false;
+    int32_t first_direction_ = 0;
+    int32_t length_breakage_ = 0, width_breakage_ = 0;
+    int32_t trim_x0_ = 0, trim_y0_ = 0, trim_yW_ = 0, trim_xL_ = 0;
+    uint32_t seed_ = 0;
+    int32_t minimal_useful_size_ = 0;
+    int32_t same_height_strips_ = 0, height_tolerance_ = 0, stages_ = 2, staged_placement_ = 0, staged_finish_ = 0;
+    std::vector<hole2d> holes_;
+    double mutation_rate_ = 0.1;
+
+    // State.
+    bool stop_ = true;
+    bool all_identical_ = false;
+    std::vector<part2d> loaded_;
+    std::vector<part2d> selected_;
+    std::vector<int32_t> selected_to_loaded_;
+    int32_t piece_bound_ = 0;
+    Cut2DXChromosome layout_;
+    int32_t repetition_count_ = 0;
+    GuillotineSearch guillotine_;
+    std::function<void()> on_progress_;
+    std::function<void()> on_layout_;
+};

@@ -1,0 +1,52 @@
+#pragma once
+// Genetic search over guillotine genomes for one sheet; keeps the best decoded layout.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "guillotine_decoder.h"
+
+struct guillotine_search_config {
+    int32_t iterations = 1;  // c: the population holds 4c individuals
+    int32_t strategy_index = 0;
+    uint32_t seed = 0;
+    bool remnant_rule = false;
+    double mutation_rate = 0.1;
+};
+
+class GuillotineSearch {
+public:
+    // Searches until the generation callback raises the stop flag or a layout without waste is found.
+    void Run(const std::vector<part2d>& selected, int32_t piece_bound, const sheet_geometry& geometry,
+             const guillotine_search_config& config, const std::function<void()>& on_generation);
+
+    const Cut2DXChromosomeGuillotine& Best() const { return best_; }
+    void Stop() { stop_ = true; }
+    bool Stopped() const { return stop_; }
+    bool Improved() const { return improved_; }
+
+    // Is a better than b (elitism and the best individual)?
+    static bool Better(const Cut2DXChromosomeGuillotine& a, const Cut2DXChromosomeGuillotine& b);
+    // -1 when a sorts before b, 1 when after, 0 when equal.
+    static int SortOrder(const Cut2DXChromosomeGuillotine& a, const Cut2DXChromosomeGuillotine& b);
+
+private:
+    Cut2DXChromosomeGuillotine& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
+    void InitialiseParents(const guillotine_search_config& config);
+    void InitialOrder(Cut2DXChromosomeGuillotine& ind, char which);
+    void RandomRunOrder(Cut2DXChromosomeGuillotine& ind);
+    void Mutate(Cut2DXChromosomeGuillotine& child, int32_t parent_index, double rate);
+    void Evaluate(Cut2DXChromosomeGuillotine& ind);
+    void SortRange(int32_t from, int32_t to);
+
+    const std::vector<part2d>* pieces_ = nullptr;
+    const sheet_geometry* geometry_ = nullptr;
+    decode_input input_;
+    std::vector<Cut2DXChromosomeGuillotine> storage_;
+    std::vector<int32_t> slot_;
+    std::vector<int32_t> sort_buffer_;
+    std::vector<int32_t> run_start_, run_length_, scratch_order_;
+    Cut2DXChromosomeGuillotine best_;
+    bool stop_ = true;
+    bool improved_ = false;
+};
