@@ -1,0 +1,197 @@
+#pragma once
+// Tf2D: the main window with the parts and stock grids, the list commands and the results tabs.
+#include <functional>
+#include <memory>
+
+#include <QFont>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include "engine/stavora_2d.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+class QSettings;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class Callbacks_stv;
+class TfAbout;
+class TfTechnicalSettings;
+
+// Where the window keeps its settings and the stock list; tests point these at temporary places.
+struct app_environment {
+    std::function<std::unique_ptr<QSettings>()> open_settings;
+    QString program_directory;  // ends with '/'
+    QString data_directory;     // the stock list is written here
+};
+
+// The folder of the program file, ending with '/'.
+QString ProgramDirectory();
+// The user's own settings, the program folder and the user's data folder.
+app_environment DefaultEnvironment();
+
+// A grid position: column, and row counted with the header row as 0.
+struct grid_cell {
+    int column = 0;
+    int row = 1;
+};
+
+class Tf2D : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tf2D(app_environment environment = DefaultEnvironment(), QWidget* parent = nullptr);
+    ~Tf2D() override;
+
+    // Components, by their form names.
+    QWidget* pData = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QLabel* lParts = nullptr;
+    QToolButton* tbClearParts = nullptr;
+    QToolButton* tbOpenParts = nullptr;
+    QToolButton* tbSaveParts = nullptr;
+    QToolButton* tbSavePartsAs = nullptr;
+    QTableWidget* sgParts = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QToolBar* tInventory = nullptr;
+    QLabel* lStock = nullptr;
+    QToolButton* tbClearStock = nullptr;
+    QTableWidget* sgStock = nullptr;
+    QComboBox* cbPartGrain = nullptr;
+    QComboBox* cbStockGrain = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* pResults = nullptr;
+    QToolBar* tControl = nullptr;
+    QToolButton* tbStart = nullptr;
+    QToolButton* tbSaveResults = nullptr;
+    QToolButton* tbPrintResults = nullptr;
+    QToolButton* tbSettings = nullptr;
+    QToolButton* tbHelp = nullptr;
+    QToolButton* tbAbout = nullptr;
+    QComboBox* cbLanguage = nullptr;
+    QToolBar* tbInterfaceOptions = nullptr;
+    QCheckBox* cbShowPartSize = nullptr;
+    QCheckBox* cbShowWasteSize = nullptr;
+    QCheckBox* cbShowPartLabel = nullptr;
+    QPushButton* bbFont = nullptr;
+    QTabWidget* pcResults = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    stavora_2d& Engine() { return *engine_; }
+    TfTechnicalSettings& TechnicalSettings() { return *fTechnicalSettings_; }
+    TfAbout& About() { return *fAbout_; }
+    const Callbacks_stv& Callbacks() const { return *callbacks_; }
+    bool PartsModified() const { return parts_modified_; }
+    // The file name the next Save writes to without asking (empty: Save asks).
+    const QString& PartsFileName() const { return sd_parts_file_name_; }
+    const QFont& DrawingFont() const { return drawing_font_; }
+    const QString& VersionText() const { return version_text_; }
+    grid_cell LastPartsCell() const { return last_parts_cell_; }
+    grid_cell LastStockCell() const { return last_stock_cell_; }
+
+    // Discards the results of the last run and their tabs.
+    void ClearResults();
+    bool CellIsValid(const QTableWidget& grid, int column, int row) const;
+    // The rounding denominator D of the settings dialog's choice.
+    int RoundingDenominator() const;
+    // Puts the current language's texts into the windows.
+    void ApplyTexts();
+
+    int PartsGridHeight() const;
+    void SetPartsGridHeight(int height);
+    int DataPanelWidth() const;
+    void SetDataPanelWidth(int width);
+
+    // Cell handlers, called with the cell about to be entered; false refuses the move.
+    bool sgPartsSelectCell(int column, int row);
+    bool sgStockSelectCell(int column, int row);
+    void sgPartsExit();
+    void sgStockExit();
+    void sgPartsSetEditText(int column, int row, QLineEdit& editor);
+    void sgStockSetEditText(int column, int row, QLineEdit& editor);
+
+public slots:
+    void FormShow();
+    void tbClearPartsClick();
+    void tbOpenPartsClick();
+    void tbSavePartsClick();
+    void tbSavePartsAsClick();
+    void tbClearStockClick();
+    void cbPartGrainChange();
+    void cbStockGrainChange();
+    void tbStartClick();
+    void tbSaveResultsClick();
+    void tbPrintResultsClick();
+    void tbSettingsClick();
+    void tbHelpClick();
+    void tbAboutClick();
+    void cbLanguageChange();
+    void bbFontClick();
+    void cbShowPartSizeClick();
+    void pcResultsChange(int index);
+    void RedrawLayout();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildDataPanel();
+    void BuildResultsPanel();
+    void ConnectGrid(QTableWidget& grid);
+    void FormClose();
+
+    bool SelectCell(QTableWidget& grid, grid_cell& last, int column, int row);
+    void ExitGrid(QTableWidget& grid, const grid_cell& last);
+    void SetEditText(QTableWidget& grid, int column, int row, QLineEdit& editor);
+    void OnCurrentCellChanged(QTableWidget& grid, int table_row, int column);
+    void OnFocusChanged(QWidget* old_focus, QWidget* new_focus);
+    void PlaceGrainCombo(QTableWidget& grid, QComboBox& combo, int row);
+    void GrainChosen(QTableWidget& grid, QComboBox& combo);
+    bool RoundsUp(const QTableWidget& grid) const { return &grid == sgParts; }
+    void RoundCell(QTableWidget& grid, int column, int row);
+    void RoundGrid(QTableWidget& grid);
+    void WidenCheckBoxes();
+    void ShowFontCaption(const QString& suffix);
+
+    // Commands that may be abandoned by an exception; `Guarded` shows its message.
+    void Guarded(const std::function<void()>& command);
+    void OfferToSaveParts();
+    void SavePartsNow();
+    QString AskPartsSaveName();
+    void WritePartsFile(const QString& file_name);
+    void ReadStockAtStart();
+
+    app_environment environment_;
+    // Window state besides the controls.
+    const QString registry_key_ = QStringLiteral("2");
+    bool parts_modified_ = false;
+    const QString version_text_ = QStringLiteral("2.1.1.2");
+    grid_cell last_stock_cell_;
+    grid_cell last_parts_cell_;
+    QFont drawing_font_;
+    QString sd_parts_file_name_;
+    QString od_parts_file_name_;
+    QString parts_dialog_directory_;
+    QImage pattern_;
+
+    std::unique_ptr<stavora_2d> engine_;
+    TfTechnicalSettings* fTechnicalSettings_ = nullptr;
+    TfAbout* fAbout_ = nullptr;
+    std::unique_ptr<Callbacks_stv> callbacks_;
+
+    bool shown_ = false;
+    bool closed_ = false;
+    bool restoring_cell_ = false;
+};
