@@ -1,0 +1,201 @@
+// Bar optimiser benchmark: generated cutting-stock jobs against the length bound, and standard
+// instance sets against their known optima.
+//   bench_cut1d [--generated] [--sets DIR] [--limit N] [--level L]
+// DIR holds the unpacked instance folders (e.g. Falkenauer_CSP/Falkenauer_U) and Bounds.txt.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cut1d/TCut1D.h"
+
+namespace {
+
+struct Job {
+    std::vector<int32_t> pieces;
+    std::vector<int32_t> bars;
+    int32_t kerf = 0;
+};
+
+struct Outcome {
+    int32_t barsUsed = 0;
+    int64_t stockUsed = 0;
+    int32_t placed = 0;
+    double seconds = 0.0;
+};
+
+int g_level = 100;
+
+Outcome Solve(const Job& job)
+{
+    TCut1D opt;
+    opt.set_BladeWidth(job.kerf);
+    opt.set_OptimizationLevel(g_level);
+    opt.set_RandomSeed(1);
+    opt.set_NumberOfDemandPieces(static_cast<int32_t>(job.pieces.size()));
+    for (size_t i = 0; i < job.pieces.size(); ++i)
+        opt.SetDemandPiece3(static_cast<int32_t>(i), job.pieces[i], 90.0, 90.0, 0.0, 0, user_data{});
+    opt.set_NumberOfRepositoryPieces(static_cast<int32_t>(job.bars.size()));
+    for (size_t b = 0; b < job.bars.size(); ++b)
+        opt.SetRepositoryPiece2(static_cast<int32_t>(b), job.bars[b], 0.0, 0, user_data{});
+    Outcome out;
+    opt.set_OnFinished([&] {
+        out.barsUsed = opt.GetBarCount();
+        out.placed = opt.GetTotalPieces();
+        for (int32_t b = 0; b < opt.GetBarCount(); ++b) {
+            const auto bar = opt.GetBar(b);
+            const auto stock = opt.GetStock(bar->bar_number);
+            out.stockUsed += stock->length;
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    opt.Run();
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return out;
+}
+
+void Generated()
+{
+    std::printf("Generated jobs (pieces uniform 20-100 %% of the bar, 10 jobs per row)\n");
+    std::printf("%-6s %-5s %-9s %8s %8s %8s %10s %10s %9s\n", "pieces", "kerf", "bars", "used", "bound", "excess",
+                "<=1 over", "max time", "avg time");
+    const int32_t L = 6000;
+    for (bool several : {false, true})
+        for (int32_t kerf : {0, 3})
+            for (int n : {50, 100, 200, 500, 1000}) {
+                int64_t used = 0, bound = 0;
+                int withinOne = 0;
+                double maxTime = 0.0, sumTime = 0.0;
+                const int jobs = 10;
+                for (int j = 0; j < jobs; ++j) {
+                    std::mt19937 rng(static_cast<uint32_t>(n * 1000 + kerf * 100 + j + (several ? 50000 : 0)));
+                    Job job;
+                    job.kerf = kerf;
+                    int64_t total = 0;
+                    for (int i = 0; i < n; ++i) {
+                        const int32_t l = std::uniform_int_distribution<int32_t>(L / 5, L)(rng);
+                        job.pieces.push_back(l);
+                        total += l + kerf;
+                    }
+                    if (!several) {
+                        job.bars.assign(static_cast<size_t>(n), L);
+                    } else {
+                        // Plenty of the long bars and a few shorter ones.
+                        for (int i = 0; i < n; ++i) job.bars.push_back(L);
+                        for (int i = 0; i < n / 4; ++i) job.bars.push_back(L * 3 / 4);
+                        for (int i = 0; i < n / 4; ++i) job.bars.push_back(L / 2);
+                    }
+                    const Outcome out = Solve(job);
+                    if (!several) {
+                        const int64_t lb = (total + L + kerf - 1) / (L + kerf);
+                        used += out.barsUsed;
+                        bound += lb;
+                        withinOne += out.barsUsed <= lb + 1 ? 1 : 0;
+                    } else {
+                        // In lengths: stock used against the length of the pieces and their kerfs.
+                        used += out.stockUsed;
+                        bound += total;
+                        withinOne += out.placed == n ? 1 : 0;
+                    }
+                    maxTime = std::max(maxTime, out.seconds);
+                    sumTime += out.seconds;
+                }
+                if (!several)
+                    std::printf("%-6d %-5d %-9s %8lld %8lld %8lld %7d/%-2d %9.3fs %8.3fs\n", n, kerf, "one", (long long)used,
+                                (long long)bound, (long long)(used - bound), withinOne, jobs, maxTime, sumTime / jobs);
+                else
+                    std::printf("%-6d %-5d %-9s %8.3f %8s %8s %7d/%-2d %9.3fs %8.3fs   (stock used / piece length; all placed)\n",
+                                n, kerf, "several", static_cast<double>(used) / bound, "1.000", "-", withinOne, jobs,
+                                maxTime, sumTime / jobs);
+                std::fflush(stdout);
+            }
+}
+
+std::map<std::string, std::pair<int, int>> ReadBounds(const std::filesystem::path& file)
+{
+    std::map<std::string, std::pair<int, int>> bounds;
+    std::ifstream in(file);
+    std::string name;
+    int lo = 0, hi = 0;
+    while (in >> name >> lo >> hi) bounds[name] = {lo, hi};
+    return bounds;
+}
+
+bool ReadInstance(const std::filesystem::path& file, Job& job)
+{
+    std::ifstream in(file);
+    int types = 0, capacity = 0;
+    if (!(in >> types >> capacity)) return false;
+    for (int t = 0; t < types; ++t) {
+        int length = 0, demand = 0;
+        if (!(in >> length >> demand)) return false;
+        for (int d = 0; d < demand; ++d) job.pieces.push_back(length);
+    }
+    job.bars.assign(job.pieces.size(), capacity);
+    return true;
+}
+
+void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair<int, int>>& bounds, int limit)
+{
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().extension() == ".txt") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    if (limit > 0 && static_cast<int>(files.size()) > limit) files.resize(static_cast<size_t>(limit));
+    int optimal = 0, known = 0, worst = 0, overOne = 0;
+    long long excess = 0;
+    double total = 0.0, slowest = 0.0;
+    for (const auto& f : files) {
+        Job job;
+        if (!ReadInstance(f, job)) continue;
+        const Outcome out = Solve(job);
+        total += out.seconds;
+        slowest = std::max(slowest, out.seconds);
+        const auto it = bounds.find(f.stem().string());
+        if (it == bounds.end()) continue;
+        ++known;
+        const int best = it->second.second;  // best known; equals the optimum where both bounds agree
+        const int over = out.barsUsed - best;
+        if (over <= 0) ++optimal;
+        if (over > 1) ++overOne;
+        excess += std::max(over, 0);
+        worst = std::max(worst, over);
+    }
+    std::printf("%-22s %4zu instances  optimum %4d/%-4d (%5.1f %%)  excess bars %4lld  worst +%d  >1 over %d  "
+                "time %7.2fs (slowest %.2fs)\n",
+                dir.filename().string().c_str(), files.size(), optimal, known, known ? 100.0 * optimal / known : 0.0,
+                excess, worst, overOne, total, slowest);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool generated = false;
+    std::string sets;
+    int limit = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--generated")) generated = true;
+        else if (!std::strcmp(argv[i], "--sets") && i + 1 < argc) sets = argv[++i];
+        else if (!std::strcmp(argv[i], "--limit") && i + 1 < argc) limit = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--level") && i + 1 < argc) g_level = std::atoi(argv[++i]);
+    }
+    if (!generated && sets.empty()) generated = true;
+    if (generated) Generated();
+    if (!sets.empty()) {
+        const std::filesystem::path root(sets);
+        const auto bounds = ReadBounds(root / "Bounds.txt");
+        for (const char* sub : {"Falkenauer_CSP/Falkenauer_U", "Falkenauer_CSP/Falkenauer_T", "Scholl_CSP/Scholl_1",
+                                "Scholl_CSP/Scholl_2", "Scholl_CSP/Scholl_3", "Waescher_CSP", "Hard28_CSP"})
+            if (std::filesystem::exists(root / sub)) Set(root / sub, bounds, limit);
+    }
+    return 0;
+}
