@@ -132,6 +132,8 @@ SolutionCut1D SequentialSingleBar(MethodContext& ctx, SequentialVariant variant,
             const int32_t made = std::min<int32_t>(static_cast<int32_t>(solved.repetitions.size()), barCount - next);
             size_t taken = 0;
             for (int32_t r = 0; r < made; ++r) {
+                // The pattern was found for this length; it only repeats on bars of the same length.
+                if (bars[static_cast<size_t>(next)].length != bar.length) break;
                 solution.AddBar(MakeBar(bars[static_cast<size_t>(next)], solved.repetitions[static_cast<size_t>(r)],
                                         solved.waste, byNumber));
                 taken += solved.repetitions[static_cast<size_t>(r)].size();
