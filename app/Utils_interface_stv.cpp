@@ -24,7 +24,7 @@ fractional_double SizeValue(const QSettings& store, const QString& name)
     return grid_text_to_fraction(ToWide(store.value(name).toString()), LocaleDecimalSeparator());
 }
 
-QString SizeText(const fractional_double& value) { return ToQString(value.FormatDisplay(LocaleDecimalSeparator())); }
+QString StoredSizeText(const fractional_double& value) { return ToQString(value.FormatDisplay(LocaleDecimalSeparator())); }
 
 std::optional<int32_t> IntegerValue(const QSettings& store, const QString& name)
 {
@@ -98,10 +98,10 @@ void SaveSettings(QSettings& store, const QString& key, const parameters_as_numb
                   const interface_layout& layout, int32_t language_index, const QString& version, const QFont& font)
 {
     store.beginGroup(key);
-    store.setValue(QStringLiteral("Cutter thickness"), SizeText(parameters.cutter_thickness));
-    store.setValue(QStringLiteral("Minimal break size"), SizeText(parameters.minimal_break_size));
-    store.setValue(QStringLiteral("Maximal cut length"), SizeText(parameters.maximal_cut_length));
-    store.setValue(QStringLiteral("Minimal useful size"), SizeText(parameters.minimal_useful_size));
+    store.setValue(QStringLiteral("Cutter thickness"), StoredSizeText(parameters.cutter_thickness));
+    store.setValue(QStringLiteral("Minimal break size"), StoredSizeText(parameters.minimal_break_size));
+    store.setValue(QStringLiteral("Maximal cut length"), StoredSizeText(parameters.maximal_cut_length));
+    store.setValue(QStringLiteral("Minimal useful size"), StoredSizeText(parameters.minimal_useful_size));
     store.setValue(QStringLiteral("Round all fractions to"), parameters.round_fractions_to);
     store.setValue(QStringLiteral("Language Index"), language_index);
     store.setValue(QStringLiteral("Started"), 1);
@@ -123,9 +123,9 @@ void SaveSettings(QSettings& store, const QString& key, const parameters_as_numb
 
 void ApplyParameters(TfTechnicalSettings& dialog, const parameters_as_number_2d& parameters)
 {
-    dialog.leCutterThickness->setText(SizeText(parameters.cutter_thickness));
-    dialog.leMinimalBreakSize->setText(SizeText(parameters.minimal_break_size));
-    dialog.eLungimeMaximaTaietura->setText(SizeText(parameters.maximal_cut_length));
+    dialog.leCutterThickness->setText(StoredSizeText(parameters.cutter_thickness));
+    dialog.leMinimalBreakSize->setText(StoredSizeText(parameters.minimal_break_size));
+    dialog.eLungimeMaximaTaietura->setText(StoredSizeText(parameters.maximal_cut_length));
     // A stored choice outside 1/2 .. 1/32 would leave no rounding at all; it falls back to 1/16.
     const int index = parameters.round_fractions_to;
     dialog.cbRoundFractionsTo->setCurrentIndex(index >= 0 && index < dialog.cbRoundFractionsTo->count() ? index : 3);

@@ -4,6 +4,17 @@
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QToolTip>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +47,7 @@
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "i18n/ui_texts.h"
+#include "model/Ufractions_long.h"
 #include "model/Utils_fractions_vcl.h"
 
 namespace {
@@ -153,9 +165,20 @@ Tf2D::Tf2D(app_environment environment, QWidget* parent)
     last_stock_cell_ = grid_cell{0, 1};
     last_parts_cell_ = grid_cell{0, 1};
     connect(qApp, &QApplication::focusChanged, this, &Tf2D::OnFocusChanged);
+    pattern_ = MakeHatchPattern();
+    pcResults->tabBar()->setMouseTracking(true);
+    pcResults->tabBar()->installEventFilter(this);
+    run_watcher_ = new QFutureWatcher<run_outcome>(this);
+    connect(run_watcher_, &QFutureWatcher<run_outcome>::finished, this,
+            [this] { RunEnded(run_watcher_->future().result()); });
 }
 
-Tf2D::~Tf2D() = default;
+Tf2D::~Tf2D()
+{
+    // The worker uses the facade; it has to be done before the facade goes.
+    if (run_watcher_ && run_watcher_->isRunning()) run_watcher_->waitForFinished();
+    if (running_) QApplication::restoreOverrideCursor();
+}
 
 void Tf2D::BuildWindow()
 {
@@ -174,6 +197,14 @@ void Tf2D::BuildWindow()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(StatusBar1);
+    run_progress_label_ = new QLabel(StatusBar1);
+    run_progress_bar_ = new QProgressBar(StatusBar1);
+    run_progress_bar_->setMaximumWidth(240);
+    run_progress_bar_->setFormat(QStringLiteral("%v / %m"));
+    StatusBar1->addPermanentWidget(run_progress_label_);
+    StatusBar1->addPermanentWidget(run_progress_bar_);
+    run_progress_label_->hide();
+    run_progress_bar_->hide();
 }
 
 void Tf2D::BuildDataPanel()
@@ -489,17 +520,431 @@ void Tf2D::ClearResults()
     }
 }
 
-void Tf2D::tbStartClick() {}
-void Tf2D::tbSaveResultsClick() {}
-void Tf2D::tbPrintResultsClick() {}
+// ---- Start ----
+
+bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
+{
+    const wchar_t separator = LocaleDecimalSeparator();
+    const int denominator = RoundingDenominator();
+    bool result = true;
+    const int row_count = RowCount(grid);
+    for (int r = 1; r < row_count; ++r) {
+        for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, CellText(grid, c, r).trimmed());
+        if (CellText(grid, 0, r).isEmpty() || CellText(grid, 1, r).isEmpty()) {
+            for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, QString());
+            continue;
+        }
+        for (int c = 0; c < 2; ++c) {
+            const QString text = CellText(grid, c, r);
+            fractional_double value;
+            if (!value.ParseWide(ToWide(text), separator) || value.Value() <= fractional_double::kTolerance) {
+                Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + text);
+                return false;
+            }
+            if (round_up)
+                value.RoundUpTo(denominator);
+            else
+                value.RoundDownTo(denominator);
+            SetCellText(grid, c, r, ToQString(value.FormatDisplay(separator)));
+        }
+        const QString quantity_text = CellText(grid, 2, r);
+        const std::optional<int32_t> quantity = ParseInteger(quantity_text);
+        if (!quantity) {
+            SetCellText(grid, 2, r, QStringLiteral("1"));
+            continue;
+        }
+        if (*quantity < 1) {
+            Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + quantity_text);
+            result = false;
+        }
+    }
+    return result;
+}
+
+bool Tf2D::CheckSettings()
+{
+    const wchar_t separator = LocaleDecimalSeparator();
+    const int denominator = RoundingDenominator();
+    const std::pair<QLineEdit*, bool> edits[] = {{fTechnicalSettings_->leCutterThickness, true},
+                                                 {fTechnicalSettings_->leMinimalBreakSize, true},
+                                                 {fTechnicalSettings_->eLungimeMaximaTaietura, false}};
+    for (const auto& [edit, round_up] : edits) {
+        QString text = edit->text().trimmed();
+        if (text.isEmpty()) text = QStringLiteral("0");
+        fractional_double value;
+        if (!value.ParseWide(ToWide(text), separator) || value.Value() < -fractional_double::kTolerance) {
+            Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + text);
+            return false;
+        }
+        if (round_up)
+            value.RoundUpTo(denominator);
+        else
+            value.RoundDownTo(denominator);
+        edit->setText(ToQString(value.FormatDisplay(separator)));
+    }
+    return true;
+}
+
+namespace {
+
+// Every size text the number-mode checks look at, with its mark, in their order.
+struct numbered_text {
+    QString text;
+    int32_t mark;
+};
+
+std::vector<numbered_text> SizeTexts(const QTableWidget& parts, const QTableWidget& stock,
+                                     const TfTechnicalSettings& settings)
+{
+    std::vector<numbered_text> texts;
+    auto add_grid = [&texts](const QTableWidget& grid, int32_t offset) {
+        const int row_count = RowCount(grid);
+        for (int r = 1; r < row_count; ++r)
+            for (int c = 0; c < 2; ++c) {
+                const QString text = CellText(grid, c, r).trimmed();
+                if (!text.isEmpty()) texts.push_back({text, offset + r + 1});
+            }
+    };
+    add_grid(parts, 0);
+    add_grid(stock, RowCount(parts));
+    const int32_t settings_base = RowCount(parts) + RowCount(stock);
+    texts.push_back({settings.leCutterThickness->text().trimmed(), settings_base + 2});
+    texts.push_back({settings.eLungimeMaximaTaietura->text().trimmed(), settings_base + 3});
+    texts.push_back({settings.leMinimalBreakSize->text().trimmed(), settings_base + 4});
+    return texts;
+}
+
+// A number in plain decimal notation with the given separator (sign, digits, decimals, exponent).
+bool IsPlainDecimal(const QString& text, QChar separator)
+{
+    const QString pattern = QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$")
+                                .arg(QRegularExpression::escape(QString(separator)));
+    return QRegularExpression(pattern).match(text).hasMatch();
+}
+
+}  // namespace
+
+bool Tf2D::CheckRealNumbers(int32_t& decimal_use_mark) const
+{
+    const QChar separator(static_cast<char16_t>(LocaleDecimalSeparator()));
+    bool result = true;
+    decimal_use_mark = 0;
+    for (const numbered_text& entry : SizeTexts(*sgParts, *sgStock, *fTechnicalSettings_)) {
+        if (!IsPlainDecimal(entry.text, separator)) {
+            result = false;
+            continue;
+        }
+        if (entry.text.contains(separator)) decimal_use_mark = entry.mark;
+    }
+    return result;
+}
+
+bool Tf2D::CheckFractions(int32_t& fraction_use_mark) const
+{
+    bool result = true;
+    fraction_use_mark = 0;
+    for (const numbered_text& entry : SizeTexts(*sgParts, *sgStock, *fTechnicalSettings_)) {
+        fractional_long number;
+        if (!number.Parse(ToWide(entry.text))) {
+            result = false;
+            continue;
+        }
+        if (number.numerator != 0) fraction_use_mark = entry.mark;
+    }
+    return result;
+}
+
+void Tf2D::tbStartClick()
+{
+    if (running_) return;
+    if (!CheckGrid(*sgParts, true) || !CheckGrid(*sgStock, false) || !CheckSettings()) return;
+    all_real_ = CheckRealNumbers(decimal_use_mark_);
+    all_fraction_ = CheckFractions(fraction_use_mark_);
+    if (decimal_use_mark_ != 0 && fraction_use_mark_ != 0) {
+        Inform(this, Text(ui_text::CannotMix));
+        return;
+    }
+    ClearResults();
+    Guarded([this] {
+        engine_->Gather(callbacks_->GatherParts(), callbacks_->GatherStock(), callbacks_->GatherParameters());
+        engine_->fraction_input = all_fraction_;
+        engine_->decimal_input = all_real_;
+        StartRun();
+    });
+}
+
+void Tf2D::StartRun()
+{
+    // The input is complete in the facade; until the run ends nothing on this thread touches it
+    // (the commands that would are disabled and the redraws wait).
+    SetRunning(true);
+    last_posted_progress_ = run_progress{};
+    callbacks_->set_progress_listener([this] {
+        const run_progress now = engine_->last_progress;  // written on this same worker thread
+        const run_progress& posted = last_posted_progress_;
+        if (now.group_index == posted.group_index && now.group_count == posted.group_count
+            && now.passes_done == posted.passes_done && now.passes_total == posted.passes_total)
+            return;
+        last_posted_progress_ = now;
+        QMetaObject::invokeMethod(this, [this, now] { ShowProgress(now); }, Qt::QueuedConnection);
+    });
+    stavora_2d* engine = engine_.get();
+    idle_fn idle = callbacks_->ReportProgress();
+    run_watcher_->setFuture(QtConcurrent::run([engine, idle] {
+        run_outcome outcome;
+        try {
+            outcome.result = engine->Run(idle);
+        } catch (const std::exception& error) {
+            outcome.error = QString::fromStdString(error.what());
+        }
+        return outcome;
+    }));
+}
+
+void Tf2D::ShowProgress(const run_progress& progress)
+{
+    if (!running_) return;
+    run_progress_bar_->setMaximum(std::max(1, progress.passes_total));
+    run_progress_bar_->setValue(std::clamp(progress.passes_done, 0, std::max(1, progress.passes_total)));
+    run_progress_label_->setText(progress.group_count > 1
+                                     ? QStringLiteral("%1 / %2").arg(progress.group_index + 1).arg(progress.group_count)
+                                     : QString());
+}
+
+void Tf2D::SetRunning(bool running)
+{
+    running_ = running;
+    for (QWidget* control : std::initializer_list<QWidget*>{tbStart, tbClearParts, tbOpenParts, tbSaveParts,
+                                                             tbSavePartsAs, tbClearStock, sgParts, sgStock, tbSettings,
+                                                             tbSaveResults, tbPrintResults})
+        control->setEnabled(!running);
+    run_progress_bar_->setValue(0);
+    run_progress_bar_->setVisible(running);
+    run_progress_label_->clear();
+    run_progress_label_->setVisible(running);
+    if (running)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void Tf2D::RunEnded(const run_outcome& outcome)
+{
+    callbacks_->set_progress_listener({});
+    SetRunning(false);
+    for (int32_t k = 0; k < engine_->solutions_2d.Count(); ++k) {
+        AddResultTab();
+        if (k == 0) CreateResultsView();
+    }
+    pcResults->setCurrentIndex(pcResults->count() > 0 ? 0 : -1);
+    // The new pages get their sizes from pending layout requests; the first picture needs them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    RedrawLayout();
+    if (!outcome.error.isEmpty())
+        Inform(this, outcome.error);
+    else if (outcome.result.status == kRunNotAllPlaced)
+        Inform(this, Text(ui_text::NotAllOptimized));
+    emit RunFinished();
+    if (close_requested_) close();
+}
+
+// ---- Results view ----
+
+QScrollArea* Tf2D::ResultsScrollBox() const { return results_scroll_box_; }
+QLabel* Tf2D::ResultsImage() const { return results_image_; }
+
+void Tf2D::AddResultTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const int index = pcResults->addTab(page, QString());
+    pcResults->setTabText(index, Text(ui_text::Sheet) + QStringLiteral(" #") + QString::number(index + 1));
+}
+
+void Tf2D::CreateResultsView()
+{
+    QWidget* page = pcResults->currentWidget();
+    if (!page) return;
+    auto* box = new QScrollArea(page);
+    box->setObjectName(QStringLiteral("ResultsScrollBox"));
+    box->setWidgetResizable(false);
+    box->setBackgroundRole(QPalette::Base);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Window, Qt::white);
+    box->setPalette(palette);
+    box->setAutoFillBackground(true);
+    auto* image = new QLabel;
+    image->setObjectName(QStringLiteral("ResultsImage"));
+    image->setCursor(Qt::CrossCursor);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setWidget(image);
+    page->layout()->addWidget(box);
+    // Window, splitter and tab resizing all reach the picture through its box.
+    box->installEventFilter(this);
+    results_scroll_box_ = box;
+    results_image_ = image;
+}
+
+layout_display_flags Tf2D::DisplayFlags() const
+{
+    layout_display_flags flags;
+    flags.show_part_sizes = cbShowPartSize->isChecked();
+    flags.show_waste_sizes = cbShowWasteSize->isChecked();
+    flags.show_part_labels = cbShowPartLabel->isChecked();
+    return flags;
+}
+
 void Tf2D::pcResultsChange(int) { RedrawLayout(); }
-void Tf2D::RedrawLayout() {}
+
+void Tf2D::RedrawLayout()
+{
+    if (running_ || redrawing_ || !results_scroll_box_ || !results_image_) return;
+    const int index = pcResults->currentIndex();
+    const Solution2D* solution = engine_->solutions_2d.Get(index);
+    QWidget* page = pcResults->widget(index);
+    if (!solution || !page) return;
+    redrawing_ = true;
+    if (results_scroll_box_->parentWidget() != page) {
+        page->layout()->addWidget(results_scroll_box_);
+        results_scroll_box_->show();
+    }
+    // The box fills its page; a page that was not shown yet has not laid it out.
+    results_scroll_box_->setGeometry(page->contentsRect());
+    const QSize box = results_scroll_box_->maximumViewportSize();
+    if (std::optional<QImage> picture =
+            DrawLayoutPicture(*solution, box.width(), box.height(), pattern_, DisplayFlags(), drawing_font_)) {
+        results_image_->setPixmap(QPixmap::fromImage(*picture));
+        results_image_->resize(picture->size());
+    }
+    redrawing_ = false;
+}
+
 void Tf2D::cbShowPartSizeClick() { RedrawLayout(); }
 
 void Tf2D::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (pcResults && pcResults->count() > 0) RedrawLayout();
+}
+
+bool Tf2D::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == results_scroll_box_ && event->type() == QEvent::Resize) {
+        QTimer::singleShot(0, this, &Tf2D::RedrawLayout);
+    } else if (watched == pcResults->tabBar()) {
+        if (event->type() == QEvent::MouseMove)
+            pcResultsMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        else if (event->type() == QEvent::Leave)
+            pcResultsMouseLeave();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tf2D::pcResultsMouseMove(const QPoint& position)
+{
+    QTabBar* bar = pcResults->tabBar();
+    const int index = bar->tabAt(position);
+    const Solution2D* solution = running_ ? nullptr : engine_->solutions_2d.Get(index);
+    if (index < 0 || !solution) {
+        QToolTip::hideText();
+        return;
+    }
+    const QString hint = Text(ui_text::Quantity) + QStringLiteral("=") + QString::number(solution->repetitions);
+    QToolTip::showText(bar->mapToGlobal(position), hint, bar, bar->tabRect(index));
+}
+
+void Tf2D::pcResultsMouseLeave() { QToolTip::hideText(); }
+
+// ---- Pictures and printing ----
+
+void Tf2D::tbSaveResultsClick()
+{
+    const int index = pcResults->currentIndex();
+    if (running_ || pcResults->count() == 0 || index < 0 || index >= engine_->solutions_2d.Count() || !results_image_)
+        return;
+    file_prompt prompt;
+    prompt.caption = Text(ui_text::SaveResults);
+    prompt.file_name = Text(ui_text::Sheet) + QString::number(index + 1);
+    prompt.filter = QStringLiteral("Bitmaps (*.bmp)");
+    prompt.default_suffix = QStringLiteral("bmp");
+    prompt.confirm_overwrite = true;
+    const QString name = Prompts().save_file(this, prompt);
+    if (name.isEmpty()) return;
+    if (!results_image_->pixmap().toImage().save(name, "BMP"))
+        Inform(this, QStringLiteral("The file could not be written:\n") + QDir::toNativeSeparators(name));
+}
+
+std::vector<const Solution2D*> Tf2D::LayoutsToPrint(QPrinter& printer) const
+{
+    const int solutions = engine_->solutions_2d.Count();
+    const int tabs = pcResults->count();
+    std::vector<const Solution2D*> layouts;
+    auto add = [&](int number) {  // counted from 1
+        if (number >= 1 && number <= solutions) layouts.push_back(engine_->solutions_2d.Get(number - 1));
+    };
+    switch (printer.printRange()) {
+    case QPrinter::Selection:
+        add(pcResults->currentIndex() + 1);
+        break;
+    case QPrinter::PageRange: {
+        const int last = std::min(printer.toPage(), solutions);
+        for (int i = std::max(printer.fromPage(), 1); i <= last; ++i) add(i);
+        break;
+    }
+    default:
+        for (int i = 1; i <= tabs; ++i) add(i);
+        break;
+    }
+    return layouts;
+}
+
+void Tf2D::PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts)
+{
+    const layout_display_flags flags = DisplayFlags();
+    // Separate jobs to one file would each replace the last: a file gets one page per layout instead.
+    const bool to_file = !printer.outputFileName().isEmpty();
+    QPainter painter;
+    bool first = true;
+    for (const Solution2D* solution : layouts) {
+        printer.setDocName(QStringLiteral("Stavora - Results"));
+        if (!to_file || first) {
+            if (!painter.begin(&printer)) {
+                Inform(this, QStringLiteral("The printer could not be started."));
+                return;
+            }
+        } else {
+            printer.newPage();
+        }
+        first = false;
+        DrawLayoutOnPage(painter, *solution, painter.device()->width(), painter.device()->height(), flags,
+                         drawing_font_);
+        if (!to_file) painter.end();
+    }
+    if (painter.isActive()) painter.end();
+}
+
+void Tf2D::tbPrintResultsClick()
+{
+    const int tabs = pcResults->count();
+    if (running_ || tabs == 0) return;
+    const int solutions = engine_->solutions_2d.Count();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Stavora - Results"));
+    QPrintDialog dialog(&printer, this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
+    dialog.setMinMax(1, tabs);
+    if (pcResults->currentIndex() < solutions) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(1, solutions);
+    } else {
+        printer.setPrintRange(QPrinter::Selection);
+        printer.setFromTo(1, tabs);
+    }
+    if (Prompts().run_modal(dialog) != QDialog::Accepted) return;
+    PrintLayouts(printer, LayoutsToPrint(printer));
 }
 
 // ---- Commands ----
@@ -793,6 +1238,12 @@ void Tf2D::ReadStockAtStart()
 
 void Tf2D::closeEvent(QCloseEvent* event)
 {
+    // The facade is busy in the worker: close as soon as the run has ended.
+    if (running_) {
+        close_requested_ = true;
+        event->ignore();
+        return;
+    }
     if (!closed_) {
         closed_ = true;
         FormClose();

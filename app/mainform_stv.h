@@ -2,19 +2,24 @@
 // Tf2D: the main window with the parts and stock grids, the list commands and the results tabs.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QFont>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 
 #include "engine/stavora_2d.h"
+#include "render/draw_layout.h"
 
 class QCheckBox;
+class QProgressBar;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QScrollArea;
 class QSettings;
@@ -44,6 +49,12 @@ app_environment DefaultEnvironment();
 struct grid_cell {
     int column = 0;
     int row = 1;
+};
+
+// What a run in the worker thread hands back.
+struct run_outcome {
+    run_result result;
+    QString error;  // an exception that ended the run
 };
 
 class Tf2D : public QMainWindow {
@@ -97,6 +108,12 @@ public:
     const QString& VersionText() const { return version_text_; }
     grid_cell LastPartsCell() const { return last_parts_cell_; }
     grid_cell LastStockCell() const { return last_stock_cell_; }
+    // The number-mode check of the last Start: every size a plain decimal, every size a fraction form.
+    bool AllRealInput() const { return all_real_; }
+    bool AllFractionInput() const { return all_fraction_; }
+    bool IsRunning() const { return running_; }
+    QScrollArea* ResultsScrollBox() const;
+    QLabel* ResultsImage() const;
 
     // Discards the results of the last run and their tabs.
     void ClearResults();
@@ -118,6 +135,20 @@ public:
     void sgStockExit();
     void sgPartsSetEditText(int column, int row, QLineEdit& editor);
     void sgStockSetEditText(int column, int row, QLineEdit& editor);
+
+    // Start: each check shows its own message and gives false on the first fault.
+    bool CheckGrid(QTableWidget& grid, bool round_up);
+    bool CheckSettings();
+    bool CheckRealNumbers(int32_t& decimal_use_mark) const;
+    bool CheckFractions(int32_t& fraction_use_mark) const;
+    void AddResultTab();
+    void CreateResultsView();
+    void pcResultsMouseMove(const QPoint& position);
+    void pcResultsMouseLeave();
+
+signals:
+    // A run started by Start has ended and its tabs are shown.
+    void RunFinished();
 
 public slots:
     void FormShow();
@@ -144,6 +175,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();
@@ -173,6 +205,15 @@ private:
     void WritePartsFile(const QString& file_name);
     void ReadStockAtStart();
 
+    // The run in the worker thread and its end on this thread.
+    void StartRun();
+    void RunEnded(const run_outcome& outcome);
+    void SetRunning(bool running);
+    void ShowProgress(const run_progress& progress);
+    layout_display_flags DisplayFlags() const;
+    std::vector<const Solution2D*> LayoutsToPrint(QPrinter& printer) const;
+    void PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts);
+
     app_environment environment_;
     // Window state besides the controls.
     const QString registry_key_ = QStringLiteral("2");
@@ -185,6 +226,16 @@ private:
     QString od_parts_file_name_;
     QString parts_dialog_directory_;
     QImage pattern_;
+    QPointer<QScrollArea> results_scroll_box_;
+    QPointer<QLabel> results_image_;
+    bool all_real_ = false;
+    bool all_fraction_ = false;
+    int32_t decimal_use_mark_ = 0;
+    int32_t fraction_use_mark_ = 0;
+    QProgressBar* run_progress_bar_ = nullptr;
+    QLabel* run_progress_label_ = nullptr;
+    QFutureWatcher<run_outcome>* run_watcher_ = nullptr;
+    run_progress last_posted_progress_;  // touched by the worker thread only, while it runs
 
     std::unique_ptr<stavora_2d> engine_;
     TfTechnicalSettings* fTechnicalSettings_ = nullptr;
@@ -194,4 +245,7 @@ private:
     bool shown_ = false;
     bool closed_ = false;
     bool restoring_cell_ = false;
+    bool running_ = false;
+    bool close_requested_ = false;
+    bool redrawing_ = false;
 };

@@ -1,0 +1,310 @@
+// The Start command: checks before a run, the run itself and the results tabs, pictures and printing.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QToolTip>
+
+#include "app/Callbacks_stv.h"
+#include "app/locale_stv.h"
+#include "app/technical_settings_stv.h"
+#include "app_test_support.h"
+#include "i18n/ui_texts.h"
+
+namespace {
+
+constexpr int kRunWait = 120000;  // ms; a safety net against a hang, not a speed target
+
+}  // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<temporary_environment> place_;
+    prompt_recorder prompts_;
+    std::unique_ptr<Tf2D> window_;
+
+    QTableWidget& Parts() { return *window_->sgParts; }
+    QTableWidget& Stock() { return *window_->sgStock; }
+    QString File(const char* name) const { return place_->File(QString::fromLatin1(name)); }
+
+    // Start, and wait for the run when one was started; false when the checks refused it.
+    bool Start()
+    {
+        QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
+        QTest::mouseClick(window_->tbStart, Qt::LeftButton);
+        if (!window_->IsRunning()) return finished.count() > 0;
+        if (!finished.wait(kRunWait)) return false;
+        return true;
+    }
+
+    // Three sheets of different sizes, each filled by one part: three layouts.
+    void FillThreeLayoutJob()
+    {
+        FillRow(Parts(), 1, {"1000", "1000", "1", "", "big"});
+        FillRow(Parts(), 2, {"500", "500", "2", "", "middle"});
+        FillRow(Parts(), 3, {"300", "300", "1", "", "small"});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", "A"});
+        FillRow(Stock(), 2, {"500", "500", "2", "", "B"});
+        FillRow(Stock(), 3, {"300", "300", "1", "", "C"});
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void init()
+    {
+        place_ = std::make_unique<temporary_environment>();
+        prompts_ = prompt_recorder{};
+        prompts_.Install();
+        LoadLanguage(L"English");
+        window_ = std::make_unique<Tf2D>(place_->Environment());
+        window_->resize(1400, 900);
+        window_->show();
+        window_->Callbacks().clear_parts_grid();
+        window_->Callbacks().clear_stock_grid();
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void sizesMustBePositive()
+    {
+        FillRow(Parts(), 1, {"0", "100", "1", "", ""});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        window_->TechnicalSettings().leCutterThickness->setText(QStringLiteral("0"));
+        QVERIFY(!Start());
+        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Invalid number:0")});
+        FillRow(Parts(), 1, {"10", "100", "1", "", ""});
+        prompts_.messages.clear();
+        QVERIFY(Start());  // zero is a valid cutter thickness
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+    }
+
+    void incompleteRowsAreEmptied()
+    {
+        FillRow(Parts(), 1, {"", "", "", "", "label only"});
+        FillRow(Parts(), 2, {" 200 ", "", "3", "", ""});
+        FillRow(Parts(), 3, {"200", "100", "", "Horizontal", " x "});
+        FillRow(Stock(), 1, {"1000", "1000", "abc", "", ""});
+        QVERIFY(Start());
+        QCOMPARE(RowTexts(Parts(), 1), QStringList({"", "", "", "", ""}));
+        QCOMPARE(RowTexts(Parts(), 2), QStringList({"", "", "", "", ""}));
+        QCOMPARE(RowTexts(Parts(), 3), QStringList({"200", "100", "1", "Horizontal", "x"}));  // empty quantity: 1
+        QCOMPARE(CellText(Stock(), 2, 1), QStringLiteral("1"));
+        QCOMPARE(window_->pcResults->count(), 1);
+    }
+
+    void badQuantitiesAreAllNamed()
+    {
+        FillRow(Parts(), 1, {"100", "100", "0", "", ""});
+        FillRow(Parts(), 2, {"100", "100", "-1", "", ""});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        QVERIFY(!Start());
+        QCOMPARE(prompts_.messages, QStringList({"Invalid number:0", "Invalid number:-1"}));
+        QCOMPARE(window_->pcResults->count(), 0);
+    }
+
+    void settingsAreCheckedAndRounded()
+    {
+        FillRow(Parts(), 1, {"100", "100", "1", "", ""});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        TfTechnicalSettings& settings = window_->TechnicalSettings();
+        settings.cbRoundFractionsTo->setCurrentIndex(1);
+        settings.leCutterThickness->setText(QStringLiteral(" "));
+        settings.leMinimalBreakSize->setText(QStringLiteral("-4"));
+        QVERIFY(!Start());
+        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Invalid number:-4")});
+        QCOMPARE(settings.leCutterThickness->text(), QStringLiteral("0"));
+        settings.leMinimalBreakSize->setText(QStringLiteral("1 1/3"));
+        settings.eLungimeMaximaTaietura->setText(QStringLiteral("3000 1/3"));
+        prompts_.messages.clear();
+        QVERIFY(Start());
+        QCOMPARE(settings.leMinimalBreakSize->text(), QStringLiteral("1 1/2"));
+        QCOMPARE(settings.eLungimeMaximaTaietura->text(), QStringLiteral("3000 1/4"));
+    }
+
+    void numberModes_data()
+    {
+        QTest::addColumn<QStringList>("sizes");  // width, height of up to three parts
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("all_real");
+        QTest::addColumn<bool>("all_fraction");
+        QTest::newRow("decimal and fraction") << QStringList{"500", "30.5", "10 1/2", "400"} << true << false << false;
+        QTest::newRow("whole and fraction") << QStringList{"500", "10 1/2"} << false << false << true;
+        QTest::newRow("whole and decimal") << QStringList{"500", "30.5"} << false << true << false;
+        QTest::newRow("whole only") << QStringList{"500", "300"} << false << true << true;
+    }
+
+    void numberModes()
+    {
+        QFETCH(QStringList, sizes);
+        QFETCH(bool, refused);
+        QFETCH(bool, all_real);
+        QFETCH(bool, all_fraction);
+        for (int i = 0; i + 1 < sizes.size(); i += 2) FillRow(Parts(), 1 + i / 2, {sizes[i], sizes[i + 1], "1", "", ""});
+        FillRow(Stock(), 1, {"2000", "1000", "5", "", ""});
+        window_->TechnicalSettings().cbRoundFractionsTo->setCurrentIndex(3);
+        const bool ran = Start();
+        if (refused) {
+            QVERIFY(!ran);
+            QCOMPARE(prompts_.messages, QStringList{QStringLiteral("You cannot mix fractional values with real values!")});
+            return;
+        }
+        QVERIFY(ran);
+        QCOMPARE(window_->AllRealInput(), all_real);
+        QCOMPARE(window_->AllFractionInput(), all_fraction);
+        QCOMPARE(window_->Engine().decimal_input, all_real);
+        QCOMPARE(window_->Engine().fraction_input, all_fraction);
+    }
+
+    void threeLayoutsGiveThreeTabs()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+        QTabWidget& tabs = *window_->pcResults;
+        QCOMPARE(tabs.count(), window_->Engine().solutions_2d.Count());
+        QCOMPARE(tabs.count(), 3);
+        for (int k = 0; k < 3; ++k) QCOMPARE(tabs.tabText(k), QStringLiteral("Sheet #%1").arg(k + 1));
+        QCOMPARE(tabs.currentIndex(), 0);
+        QVERIFY(window_->ResultsScrollBox());
+        QCOMPARE(window_->ResultsScrollBox()->parentWidget(), tabs.widget(0));
+        QVERIFY(!window_->ResultsImage()->pixmap().isNull());
+
+        tabs.setCurrentIndex(1);
+        QCOMPARE(window_->ResultsScrollBox()->parentWidget(), tabs.widget(1));
+
+        const QRect second = tabs.tabBar()->tabRect(1);
+        QTest::mouseMove(tabs.tabBar(), second.center());
+        QTRY_VERIFY(QToolTip::isVisible());
+        const int repetitions = window_->Engine().solutions_2d.Get(1)->repetitions;
+        QCOMPARE(QToolTip::text(), QStringLiteral("Quantity=%1").arg(repetitions));
+
+        window_->cbLanguage->setCurrentIndex(window_->cbLanguage->findText(QStringLiteral("Spanish")));
+        window_->cbLanguageChange();
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(tabs.tabText(k), ToQString(UiText(ui_text::Sheet)) + QStringLiteral(" #%1").arg(k + 1));
+
+        // Any change of the data discards the results.
+        TypeIntoCell(Parts(), 4, 1, QStringLiteral("changed"));
+        QCOMPARE(tabs.count(), 0);
+        QCOMPARE(window_->Engine().solutions_2d.Count(), 0);
+    }
+
+    void redrawFollowsTheCheckBoxes()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QImage with_labels = window_->ResultsImage()->pixmap().toImage();
+        QTest::mouseClick(window_->cbShowPartLabel, Qt::LeftButton);
+        QVERIFY(!window_->cbShowPartLabel->isChecked());
+        QVERIFY(window_->ResultsImage()->pixmap().toImage() != with_labels);
+    }
+
+    void partsThatDoNotFitAreReported()
+    {
+        FillRow(Parts(), 1, {"3000", "3000", "1", "", ""});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        QVERIFY(Start());
+        QCOMPARE(prompts_.messages, QStringList{ToQString(UiText(ui_text::NotAllOptimized))});
+        QCOMPARE(window_->pcResults->count(), 0);
+    }
+
+    void controlsWaitDuringTheRun()
+    {
+        FillThreeLayoutJob();
+        QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
+        QTest::mouseClick(window_->tbStart, Qt::LeftButton);
+        if (window_->IsRunning()) {
+            for (QWidget* control : std::initializer_list<QWidget*>{window_->tbStart, window_->tbOpenParts,
+                                                                     window_->tbClearStock, window_->sgParts,
+                                                                     window_->sgStock, window_->tbSettings})
+                QVERIFY(!control->isEnabled());
+            QVERIFY(finished.wait(kRunWait));
+        }
+        QVERIFY(window_->tbStart->isEnabled());
+        QVERIFY(window_->sgParts->isEnabled());
+        QCOMPARE(window_->pcResults->count(), 3);
+    }
+
+    void savePictureProposesTheSheetName()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        window_->pcResults->setCurrentIndex(1);
+        QString proposed;
+        const QString file = File("picture.png");  // written as BMP whatever the extension
+        Prompts().save_file = [&proposed, file](QWidget*, const file_prompt& prompt) {
+            proposed = prompt.file_name;
+            return file;
+        };
+        QTest::mouseClick(window_->tbSaveResults, Qt::LeftButton);
+        QCOMPARE(proposed, QStringLiteral("Sheet2"));
+        QFile picture(file);
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        QCOMPARE(picture.read(2), QByteArray("BM"));
+        QImage saved(file, "BMP");
+        QCOMPARE(saved.size(), window_->ResultsImage()->pixmap().size());
+    }
+
+    void printRangesPickTheLayouts_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("selection") << int(QPrinter::Selection) << 1 << 1 << 1;
+        QTest::newRow("pages 2 to 9") << int(QPrinter::PageRange) << 2 << 9 << 2;
+        QTest::newRow("all") << int(QPrinter::AllPages) << 0 << 0 << 3;
+    }
+
+    void printRangesPickTheLayouts()
+    {
+        QFETCH(int, range);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, pages);
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        window_->pcResults->setCurrentIndex(2);
+        const QString file = File("layouts.pdf");
+        int proposed_from = -1, proposed_to = -1, proposed_range = -1;
+        QString title;
+        prompts_.run_modal = [&](QDialog& dialog) {
+            QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
+            proposed_range = int(printer->printRange());
+            proposed_from = printer->fromPage();
+            proposed_to = printer->toPage();
+            title = printer->docName();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(file);
+            printer->setPrintRange(QPrinter::PrintRange(range));
+            printer->setFromTo(from, to);
+            return int(QDialog::Accepted);
+        };
+        QTest::mouseClick(window_->tbPrintResults, Qt::LeftButton);
+        QCOMPARE(proposed_range, int(QPrinter::PageRange));
+        QCOMPARE(proposed_from, 1);
+        QCOMPARE(proposed_to, 3);
+        QCOMPARE(title, QStringLiteral("Stavora - Results"));
+        QFile pdf(file);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray content = pdf.readAll();
+        QCOMPARE(int(content.count("/Type /Page\n") + content.count("/Type /Page ") + content.count("/Type /Page>")
+                     + content.count("/Type /Page/")),
+                 pages);
+    }
+};
+
+QTEST_MAIN(RunTest)
+#include "test_run.moc"
