@@ -155,9 +155,11 @@ void guillotine_decoder::SearchRectangle(int32_t r)
 bool guillotine_decoder::TryPosition(int32_t r, int32_t cx, int32_t cy, const edge_margins& em)
 {
     const waste2d& R = ind_.rects[static_cast<size_t>(r)];
+    // The room holds copies of (piece + kerf); capping it at M + k keeps the block itself within M
+    // (a cap at M would also drop a piece that fits exactly once the closing kerf is left out).
     const int64_t M = g_.max_cut;
-    const int64_t room_x = std::min<int64_t>(int64_t{R.x2} - cx - (em.xL ? g_.trim_xL : 0) + k_, M);
-    const int64_t room_y = std::min<int64_t>(int64_t{R.y2} - cy - (em.yW ? g_.trim_yW : 0) + k_, M);
+    const int64_t room_x = std::min<int64_t>(int64_t{R.x2} - cx - (em.xL ? g_.trim_xL : 0) + k_, M + k_);
+    const int64_t room_y = std::min<int64_t>(int64_t{R.y2} - cy - (em.yW ? g_.trim_yW : 0) + k_, M + k_);
     const int32_t avail_x = R.extent_x - (cx - R.x1);
     const int32_t avail_y = R.extent_y - (cy - R.y1);
     auto copies = [&](int32_t ex, int32_t ey, int64_t& nx, int64_t& ny) {
@@ -306,6 +308,7 @@ int32_t guillotine_decoder::AddCut(int32_t x1, int32_t y1, int32_t x2, int32_t y
     c.y2 = y2;
     c.kerf = kerf;
     c.stage = stage;
+    c.aux1 = -1;  // partner: the first cut of the split that made this second cut
     return ind_.cut_count++;
 }
 
@@ -409,6 +412,7 @@ void guillotine_decoder::Place(const candidate& c)
     if (d == 1) {
         if (R.x2 > bx2) vcut = AddCut(bx2, R.y1, bx2, R.y2, beside_kerf, 0);
         if (R.y2 > by2) hcut = AddCut(R.x1, by2, bx2, by2, above_kerf, 0);
+        if (vcut >= 0 && hcut >= 0) I.cuts[static_cast<size_t>(hcut)].aux1 = vcut;
         if (beside >= 1) {
             created = AddRect(bx2 + k_, R.y1, R.x2, R.y2);
             waste2d& n = I.rects[static_cast<size_t>(created)];
@@ -428,6 +432,7 @@ void guillotine_decoder::Place(const candidate& c)
     } else {
         if (R.y2 > by2) hcut = AddCut(R.x1, by2, R.x2, by2, above_kerf, 0);
         if (R.x2 > bx2) vcut = AddCut(bx2, R.y1, bx2, by2, beside_kerf, 0);
+        if (vcut >= 0 && hcut >= 0) I.cuts[static_cast<size_t>(vcut)].aux1 = hcut;
         if (above >= 1) {
             created = AddRect(R.x1, by2 + k_, R.x2, R.y2);
             waste2d& n = I.rects[static_cast<size_t>(created)];
@@ -461,7 +466,9 @@ void guillotine_decoder::Place(const candidate& c)
         I.rects[static_cast<size_t>(reduced)].sibling = -1;
     }
 
-    // A part that continues its rectangle's earlier sibling across a single cut joins it.
+    // A part that continues its rectangle's earlier sibling across a single cut joins it. The cut joined on
+    // the sibling's side must come from the split whose first cut separates the two, or the layout would no
+    // longer be guillotine.
     if (sibling >= 0 && sibling != c.rect) {
         if (created >= 0 && TryMerge(created, sibling)) {
             if (reduced >= 0) I.rects[static_cast<size_t>(reduced)].sibling = sibling;
@@ -487,13 +494,15 @@ bool guillotine_decoder::TryMerge(int32_t ai, int32_t si)
         cut2d& ca = cut(A.cut_left);
         cut2d& cs = cut(S.cut_left);
         if (sep.along_x() && sep.y1 == S.y2 && A.y1 == sep.y1 + sep.kerf && sep.x2 == S.x2 && ca.along_y() &&
-            cs.along_y() && ca.x1 == cs.x1 && ca.kerf == cs.kerf && cs.x1 + cs.kerf == S.x1 && sep.x1 < cs.x1 &&
+            cs.along_y() && cs.aux1 == S.cut_top && ca.x1 == cs.x1 && ca.kerf == cs.kerf && cs.x1 + cs.kerf == S.x1 &&
+            sep.x1 < cs.x1 &&
             std::abs(ca.y1 - cs.y2) <= k_) {
             const int32_t lo = std::min(ca.y1, cs.y1), hi = std::max(ca.y2, cs.y2);
             if (int64_t{hi} - lo <= M) {
                 const int32_t keep = S.cut_left, dead = A.cut_left;
                 cs.y1 = lo;
                 cs.y2 = hi;
+                if (ca.aux1 >= 0) cs.aux1 = ca.aux1;
                 sep.x2 = cs.x1;
                 S.y2 = A.y2;
                 S.extent_y = S.y2 - S.y1;
@@ -513,13 +522,15 @@ bool guillotine_decoder::TryMerge(int32_t ai, int32_t si)
         cut2d& ca = cut(A.cut_bottom);
         cut2d& cs = cut(S.cut_bottom);
         if (sep.along_y() && sep.x1 == S.x2 && A.x1 == sep.x1 + sep.kerf && sep.y2 == S.y2 && ca.along_x() &&
-            cs.along_x() && ca.y1 == cs.y1 && ca.kerf == cs.kerf && cs.y1 + cs.kerf == S.y1 && sep.y1 < cs.y1 &&
+            cs.along_x() && cs.aux1 == S.cut_right && ca.y1 == cs.y1 && ca.kerf == cs.kerf && cs.y1 + cs.kerf == S.y1 &&
+            sep.y1 < cs.y1 &&
             std::abs(ca.x1 - cs.x2) <= k_) {
             const int32_t lo = std::min(ca.x1, cs.x1), hi = std::max(ca.x2, cs.x2);
             if (int64_t{hi} - lo <= M) {
                 const int32_t keep = S.cut_bottom, dead = A.cut_bottom;
                 cs.x1 = lo;
                 cs.x2 = hi;
+                if (ca.aux1 >= 0) cs.aux1 = ca.aux1;
                 sep.y2 = cs.y1;
                 S.x2 = A.x2;
                 S.extent_x = S.x2 - S.x1;
@@ -538,6 +549,8 @@ bool guillotine_decoder::TryMerge(int32_t ai, int32_t si)
 void guillotine_decoder::KillCut(int32_t dead, int32_t replacement)
 {
     ind_.cuts[static_cast<size_t>(dead)].flag = kDeadCut;
+    for (int32_t c = 0; c < ind_.cut_count; ++c)
+        if (ind_.cuts[static_cast<size_t>(c)].aux1 == dead) ind_.cuts[static_cast<size_t>(c)].aux1 = replacement;
     for (int32_t r = 0; r < ind_.rect_count; ++r) {
         waste2d& w = ind_.rects[static_cast<size_t>(r)];
         if (w.cut_left == dead) w.cut_left = replacement;

@@ -1,0 +1,241 @@
+// Times the sheet optimiser on generated jobs (and, with --classes DIR, on the standard bin packing classes)
+// and checks every layout it reports.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cut2d/guillotine_decoder.h"
+#include "layout_checker.h"
+
+namespace {
+
+struct run_figures {
+    double seconds = 0.0;
+    int64_t decodes = 0;
+    int32_t sheets = 0;
+    int32_t placed = 0;
+    double placed_area = 0.0;
+    double used_sheet_area = 0.0;
+    size_t violations = 0;
+    std::string first_violation;
+};
+
+run_figures RunJob(const cut_job& job)
+{
+    run_figures f;
+    TCut2D cut;
+    LoadJob(cut, job);
+    cut.set_OnRunEnd([&] {
+        f.sheets = cut.GetSheetCount();
+        f.placed = cut.GetPlacedPieceCount();
+        for (int32_t s = 0; s < f.sheets; ++s) {
+            const job_stock& st = job.stock[static_cast<size_t>(*cut.GetSheetStockIndex(s))];
+            f.used_sheet_area += static_cast<double>(st.length) * st.width;
+            for (int32_t j = 0; j < cut.GetSheetPieceCount(s); ++j) {
+                const auto p = cut.GetSheetPiece(s, j);
+                f.placed_area += static_cast<double>(p->x2 - p->x1) * (p->y2 - p->y1);
+            }
+        }
+        const auto v = CheckResult(cut, job);
+        f.violations = v.size();
+        if (!v.empty()) f.first_violation = v.front();
+        if (!v.empty() && std::getenv("CUT2D_DUMP")) std::fprintf(stderr, "%s", DescribeResult(cut).c_str());
+    });
+    const int64_t d0 = GuillotineDecodeCount();
+    const auto t0 = std::chrono::steady_clock::now();
+    cut.StartGuillotine();
+    f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    f.decodes = GuillotineDecodeCount() - d0;
+    return f;
+}
+
+cut_job GeneratedJob(int pieces, int mix, int sheet_sizes, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    cut_job job;
+    job.kerf = 3;
+    job.seed = static_cast<int32_t>(seed);
+    job.optimization_level = 100;
+    const int kinds = std::max(2, pieces / (mix == 2 ? 10 : 3));
+    std::vector<job_piece> kind;
+    for (int k = 0; k < kinds; ++k) {
+        job_piece p;
+        if (mix == 0) {  // small parts
+            p.length = in(50, 400);
+            p.width = in(40, 300);
+        } else if (mix == 1) {  // mixed sizes
+            p.length = in(80, 1600);
+            p.width = in(60, 900);
+        } else {  // few large sizes, many repeats
+            p.length = in(300, 1200);
+            p.width = in(200, 700);
+        }
+        p.may_rotate = in(0, 4) == 0 ? 0 : 1;
+        kind.push_back(p);
+    }
+    double area = 0.0;
+    for (int i = 0; i < pieces; ++i) {
+        job.pieces.push_back(kind[static_cast<size_t>(in(0, kinds - 1))]);
+        area += static_cast<double>(job.pieces.back().length) * job.pieces.back().width;
+    }
+    const int sizes[3][2] = {{2800, 2070}, {2440, 1220}, {3050, 1830}};
+    for (int s = 0; s < sheet_sizes; ++s) {
+        job_stock st;
+        st.length = sizes[s][0];
+        st.width = sizes[s][1];
+        const int quantity = static_cast<int>(std::ceil(area / (st.length * double(st.width)))) * 2 + 3;
+        for (int q = 0; q < quantity; ++q) job.stock.push_back(st);
+    }
+    return job;
+}
+
+int GeneratedBenchmark()
+{
+    const char* mix_name[3] = {"small", "mixed", "repeats"};
+    std::printf("%-6s %-8s %-6s %9s %12s %7s %7s %8s %s\n", "pieces", "mix", "sizes", "time[s]", "decodes/s",
+                "sheets", "bound", "util[%]", "checker");
+    int failures = 0;
+    double worst[5] = {0, 0, 0, 0, 0};
+    const int counts[5] = {20, 50, 100, 200, 500};
+    for (int ci = 0; ci < 5; ++ci) {
+        for (int mix = 0; mix < 3; ++mix) {
+            for (int sizes : {1, 3}) {
+                const cut_job job = GeneratedJob(counts[ci], mix, sizes, 1000u + static_cast<uint32_t>(ci * 10 + mix));
+                const run_figures f = RunJob(job);
+                double area = 0.0;
+                for (const job_piece& p : job.pieces) area += static_cast<double>(p.length) * p.width;
+                double largest = 0.0;
+                for (const job_stock& s : job.stock) largest = std::max(largest, static_cast<double>(s.length) * s.width);
+                const int bound = static_cast<int>(std::ceil(area / largest - 1e-9));
+                const double util = f.used_sheet_area > 0 ? 100.0 * f.placed_area / f.used_sheet_area : 0.0;
+                std::printf("%-6d %-8s %-6d %9.3f %12.0f %7d %7d %8.2f %s\n", counts[ci], mix_name[mix], sizes,
+                            f.seconds, f.seconds > 0 ? f.decodes / f.seconds : 0.0, f.sheets, bound, util,
+                            f.violations == 0 ? "ok" : f.first_violation.c_str());
+                std::fflush(stdout);
+                if (f.violations) ++failures;
+                worst[ci] = std::max(worst[ci], f.seconds);
+            }
+        }
+    }
+    for (int ci = 0; ci < 5; ++ci) std::printf("slowest %d-piece job: %.3f s\n", counts[ci], worst[ci]);
+    std::printf("layouts failing the checker: %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+std::map<std::string, int> ReadBest(const std::string& file)
+{
+    std::map<std::string, int> best;
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        const size_t comma = line.rfind(',');
+        const size_t slash = line.find('/');
+        if (comma == std::string::npos) continue;
+        const std::string key = line.substr(slash == std::string::npos ? 0 : slash + 1, comma - (slash + 1));
+        best[key] = std::atoi(line.c_str() + comma + 1);
+    }
+    return best;
+}
+
+int ClassBenchmark(const std::string& dir, int only_class)
+{
+    const auto three_stage = ReadBest(dir + "/data_bin_packing_3nhr.csv");
+    const auto free_form = ReadBest(dir + "/data_bin_packing_rotation.csv");
+    std::printf("%-6s %6s %8s %8s %9s %s\n", "class", "ours", "3-stage", "non-guil", "time[s]", "checker");
+    int total_ours = 0, total_three = 0, total_free = 0, failures = 0;
+    double total_time = 0.0;
+    for (int cls = 1; cls <= 10; ++cls) {
+        if (only_class > 0 && cls != only_class) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "Class_%02d.2bp", cls);
+        std::ifstream in(dir + "/" + name);
+        if (!in) {
+            std::printf("%s: cannot open\n", name);
+            continue;
+        }
+        int ours = 0, three = 0, free_best = 0;
+        double seconds = 0.0;
+        int instances = 0;
+        for (;;) {
+            std::string line;
+            int problem_class = 0, n = 0, rel = 0, abs_no = 0, hbin = 0, wbin = 0;
+            // Skip blank lines, then read the instance header.
+            while (std::getline(in, line) && line.find_first_not_of(" \t\r") == std::string::npos) {
+            }
+            if (!in) break;
+            problem_class = std::atoi(line.c_str());
+            std::getline(in, line);
+            n = std::atoi(line.c_str());
+            std::getline(in, line);
+            std::istringstream(line) >> rel >> abs_no;
+            std::getline(in, line);
+            std::istringstream(line) >> hbin >> wbin;
+            cut_job job;
+            job.kerf = 0;
+            job.optimization_level = 100;
+            for (int i = 0; i < n; ++i) {
+                std::getline(in, line);
+                int h = 0, w = 0;
+                std::istringstream(line) >> h >> w;
+                job.pieces.push_back(job_piece{w, h, 1, -1});
+            }
+            for (int i = 0; i < n; ++i) job.stock.push_back(job_stock{wbin, hbin, 0, 0, 0, 0, 0, -1});
+            (void)problem_class;
+            const run_figures f = RunJob(job);
+            char key[64];
+            std::snprintf(key, sizeof key, "%s_%d_%d", name, n, rel);
+            ours += f.sheets;
+            seconds += f.seconds;
+            if (f.placed != n) ++failures;
+            if (f.violations) {
+                ++failures;
+                std::printf("  %s: %s\n", key, f.first_violation.c_str());
+            }
+            auto t = three_stage.find(key);
+            auto g = free_form.find(key);
+            three += t == three_stage.end() ? 0 : t->second;
+            free_best += g == free_form.end() ? 0 : g->second;
+            ++instances;
+        }
+        std::printf("%-6d %6d %8d %8d %9.1f %s\n", cls, ours, three, free_best, seconds, instances == 50 ? "" : "(incomplete)");
+        std::fflush(stdout);
+        total_ours += ours;
+        total_three += three;
+        total_free += free_best;
+        total_time += seconds;
+    }
+    std::printf("%-6s %6d %8d %8d %9.1f\n", "total", total_ours, total_three, total_free, total_time);
+    if (total_three > 0)
+        std::printf("ours against the three-stage best known: %+.2f %%\n", 100.0 * (total_ours - total_three) / total_three);
+    std::printf("instances failing (unplaced piece or checker): %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string classes;
+    int only_class = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--classes") == 0 && i + 1 < argc)
+            classes = argv[++i];
+        else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
+            only_class = std::atoi(argv[++i]);
+        else {
+            std::fprintf(stderr, "usage: bench_cut2d [--classes DIR [--class N]]\n");
+            return 2;
+        }
+    }
+    return classes.empty() ? GeneratedBenchmark() : ClassBenchmark(classes, only_class);
+}
