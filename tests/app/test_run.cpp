@@ -2,6 +2,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -235,6 +237,30 @@ private slots:
         QVERIFY(window_->tbStart->isEnabled());
         QVERIFY(window_->sgParts->isEnabled());
         QCOMPARE(window_->pcResults->count(), 3);
+    }
+
+    void closingDuringARunWaitsForItsEnd()
+    {
+        FillThreeLayoutJob();
+        QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
+        QTest::mouseClick(window_->tbStart, Qt::LeftButton);
+        QVERIFY(window_->IsRunning());
+        window_->close();
+        QVERIFY(window_->isVisible());
+        QVERIFY(finished.wait(kRunWait));
+        QVERIFY(!window_->isVisible());
+        QVERIFY(QFileInfo::exists(QDir(place_->DataFolder()).filePath(QStringLiteral("stock.xml"))));
+    }
+
+    void fontButtonRedrawsWithTheChosenFont()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QImage before = window_->ResultsImage()->pixmap().toImage();
+        Prompts().choose_font = [](QWidget*, const QFont&) { return std::optional<QFont>(QFont("Courier", 20)); };
+        QTest::mouseClick(window_->bbFont, Qt::LeftButton);
+        QCOMPARE(window_->bbFont->text(), window_->DrawingFont().family() + QStringLiteral(", 20"));
+        QVERIFY(window_->ResultsImage()->pixmap().toImage() != before);
     }
 
     void savePictureProposesTheSheetName()
