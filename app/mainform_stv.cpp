@@ -502,11 +502,21 @@ void Tf2D::GrainChosen(QTableWidget& grid, QComboBox& combo)
         SetCellText(grid, grid.currentColumn(), grid.currentRow() + 1, combo.currentText());
     if (&grid == sgParts) parts_modified_ = true;
     ClearResults();
-    grid.setFocus();
 }
 
-void Tf2D::cbPartGrainChange() { GrainChosen(*sgParts, *cbPartGrain); }
-void Tf2D::cbStockGrainChange() { GrainChosen(*sgStock, *cbStockGrain); }
+void Tf2D::cbPartGrainChange()
+{
+    GrainChosen(*sgParts, *cbPartGrain);
+    cbPartGrainExit();
+}
+
+void Tf2D::cbStockGrainChange()
+{
+    GrainChosen(*sgStock, *cbStockGrain);
+    sgStock->setFocus();  // keyboard work goes on in the grid, as for the parts
+}
+
+void Tf2D::cbPartGrainExit() { sgParts->setFocus(); }
 
 // ---- Results ----
 
@@ -826,6 +836,11 @@ void Tf2D::cbShowPartSizeClick() { RedrawLayout(); }
 void Tf2D::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void Tf2D::FormResize()
+{
     if (pcResults && pcResults->count() > 0) RedrawLayout();
 }
 

@@ -159,6 +159,7 @@ public slots:
     void tbClearStockClick();
     void cbPartGrainChange();
     void cbStockGrainChange();
+    void cbPartGrainExit();
     void tbStartClick();
     void tbSaveResultsClick();
     void tbPrintResultsClick();
@@ -170,6 +171,7 @@ public slots:
     void cbShowPartSizeClick();
     void pcResultsChange(int index);
     void RedrawLayout();
+    void FormResize();
 
 protected:
     void showEvent(QShowEvent* event) override;
