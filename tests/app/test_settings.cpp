@@ -238,6 +238,26 @@ private slots:
         QCOMPARE(RowTexts(*again.sgStock, 3), QStringList({"1200", "600", "1", "", ""}));
     }
 
+    void layoutIsAppliedAndCollected()
+    {
+        Tf2D window(place_->Environment());
+        window.resize(1400, 900);
+        window.show();
+        interface_layout layout;
+        layout.parts_column_widths = {60, 61, 62, 63, 64};
+        layout.stock_column_widths = {70, 71, 72, 73, 74};
+        layout.parts_height = 300;
+        layout.data_width = 500;
+        ApplyLayout(window, layout);
+        QCoreApplication::processEvents();
+        interface_layout collected;
+        CollectLayout(window, collected);
+        QCOMPARE(collected.parts_column_widths, layout.parts_column_widths);
+        QCOMPARE(collected.stock_column_widths, layout.stock_column_widths);
+        QCOMPARE(collected.parts_height, 300);
+        QCOMPARE(collected.data_width, 500);
+    }
+
     void stockBesideTheProgramIsReadWhenNoneWasSaved()
     {
         SaveSettings(*Store(), QStringLiteral("2"), parameters_as_number_2d{}, interface_layout{}, 6,
