@@ -57,8 +57,7 @@ bool TApplegate::AllBarPatterns(const BarPatternProblem& problem, TActivityList&
     const int32_t m = problem.PieceTypes();
     lastPosition.assign(static_cast<size_t>(m), -1);
     if (m == 0) return true;
-    const int64_t cap =
-        std::min<int64_t>(kMaxPatterns, std::max<int64_t>(kMaxExactPatterns + 1, kMaxPatternCells / m));
+    const int64_t cap = std::min<int64_t>(kMaxPatterns, std::max<int64_t>(1, kMaxPatternCells / m));
     // Below the shortest remaining type nothing more fits: the rest of the pattern is zeros.
     std::vector<int32_t> suffixMin(static_cast<size_t>(m) + 1, INT32_MAX);
     for (int32_t t = m - 1; t >= 0; --t)
@@ -407,6 +406,9 @@ void TApplegate::SolveBarPatterns(const BarPatternProblem& problem, TActivityLis
 {
     if (overflow || list.Count() > kMaxPatterns || problem.maxGarbageWaste != 0 || problem.minReusedWaste != 0) {
         list.Clear();
+        // With more piece types than the simplex can pivot into its basis no relaxation is ever
+        // feasible; skipping the m x m initial patterns changes nothing but time and memory.
+        if (problem.PieceTypes() > TSimplex::kPivotLimit + 2) return;
         InitialBarPatterns(problem, list);
         ColumnGeneration(problem, list);
         return;

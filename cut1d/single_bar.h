@@ -27,7 +27,7 @@ public:
     std::function<void()> deliver;
 
     // Bars longer than this are never solved exactly: the subset-sum table has one entry per position.
-    static constexpr int32_t kMaxExactPositions = 1 << 24;
+    static constexpr int32_t kMaxExactPositions = 1 << 23;
 
     void SetCandidateCount(int32_t n);
     int32_t CandidateCount() const { return static_cast<int32_t>(candidates.size()); }
