@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "TCutSingleSheet2D.h"
+#include "construction_plan.h"
 #include "layout_model.h"
 #include "sheet_geometry.h"
 #include "util/tolerance.h"
@@ -176,52 +177,25 @@ void TCut2D::Impl::Run()
 
     Prepare();
 
-    const int32_t n = static_cast<int32_t>(pieces.size());
-    int32_t repeats = 1;
-    if (n == 1) {
-        repeats = 1;
-        stall_limit = 3;
-    } else if (n < 10) {
-        repeats = 10;
-        stall_limit = 10;
-    } else if (n < 100) {
-        repeats = 5;
-        stall_limit = 5;
-    } else if (n < 1000) {
-        repeats = 3;
-        stall_limit = 5;
-    } else {
-        repeats = 1;
-        stall_limit = 3;
-    }
-    int32_t long_iterations = optimization_level;
-    const int32_t cap = n > 10000 ? 10 : n > 5000 ? 20 : n > 1000 ? 100 : n > 500 ? 1000 : n > 100 ? 4000 : 10000;
-    long_iterations = std::min(long_iterations, cap);
-
+    const construction_plan plan =
+        PlanConstructionPasses(static_cast<int32_t>(pieces.size()), optimization_level, random_seed);
+    stall_limit = plan.stall_limit;
     progress.passes_done = 0;
-    progress.passes_total = 5 * repeats * 2 + (long_iterations > 5 ? 1 : 0);
+    progress.passes_total = static_cast<int32_t>(plan.passes.size());
 
     const int32_t seed = random_seed;
     const remnant_rule rule = SolutionRemnantRule();
     current.Reset();
     best.Reset();
-    auto pass = [&](int32_t mode, int32_t iterations, int32_t strategy) {
+    for (const construction_pass& pass : plan.passes) {
+        random_seed = pass.seed;
         current.Reset();
-        compare_mode = mode;
-        ConstructionPass(current, iterations, strategy);
+        compare_mode = pass.compare_mode;
+        ConstructionPass(current, pass.iterations, pass.strategy_index);
         if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
         ++progress.passes_done;
-    };
-    for (int32_t i = 0; i < 5; ++i) {
-        random_seed = seed;
-        for (int32_t r = 0; r < repeats; ++r) {
-            pass(0, 1, i);
-            pass(1, 1, i);
-            random_seed = static_cast<int32_t>(static_cast<uint32_t>(random_seed) + 1u);
-        }
     }
     random_seed = seed;
-    if (long_iterations > 5) pass(0, long_iterations, 0);
 
     current.CopyFrom(best);
     ready = true;
