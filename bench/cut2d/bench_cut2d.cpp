@@ -98,7 +98,7 @@ cut_job GeneratedJob(int pieces, int mix, int sheet_sizes, uint32_t seed)
     return job;
 }
 
-int GeneratedBenchmark()
+int GeneratedBenchmark(int only_pieces)
 {
     const char* mix_name[3] = {"small", "mixed", "repeats"};
     std::printf("%-6s %-8s %-6s %9s %12s %7s %7s %8s %s\n", "pieces", "mix", "sizes", "time[s]", "decodes/s",
@@ -107,6 +107,7 @@ int GeneratedBenchmark()
     double worst[5] = {0, 0, 0, 0, 0};
     const int counts[5] = {20, 50, 100, 200, 500};
     for (int ci = 0; ci < 5; ++ci) {
+        if (only_pieces > 0 && counts[ci] != only_pieces) continue;
         for (int mix = 0; mix < 3; ++mix) {
             for (int sizes : {1, 3}) {
                 const cut_job job = GeneratedJob(counts[ci], mix, sizes, 1000u + static_cast<uint32_t>(ci * 10 + mix));
@@ -226,16 +227,18 @@ int ClassBenchmark(const std::string& dir, int only_class)
 int main(int argc, char** argv)
 {
     std::string classes;
-    int only_class = 0;
+    int only_class = 0, only_pieces = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--classes") == 0 && i + 1 < argc)
             classes = argv[++i];
         else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
             only_class = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
+            only_pieces = std::atoi(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: bench_cut2d [--classes DIR [--class N]]\n");
+            std::fprintf(stderr, "usage: bench_cut2d [--pieces N] [--classes DIR [--class N]]\n");
             return 2;
         }
     }
-    return classes.empty() ? GeneratedBenchmark() : ClassBenchmark(classes, only_class);
+    return classes.empty() ? GeneratedBenchmark(only_pieces) : ClassBenchmark(classes, only_class);
 }

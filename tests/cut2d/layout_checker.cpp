@@ -211,9 +211,9 @@ void LoadJob(TCut2D& cut, const cut_job& job)
         const job_piece& p = job.pieces[i];
         const user_data d{static_cast<int32_t>(i), static_cast<int32_t>(i)};
         if (p.grain >= 0)
-            cut.SetDemandPieceWithGrain(static_cast<int32_t>(i), p.length, p.width, p.grain, d, 0);
+            cut.SetDemandPieceWithGrain(static_cast<int32_t>(i), p.length, p.width, p.grain, d, p.priority);
         else
-            cut.SetDemandPiece(static_cast<int32_t>(i), p.length, p.width, p.may_rotate, d, 0);
+            cut.SetDemandPiece(static_cast<int32_t>(i), p.length, p.width, p.may_rotate, d, p.priority);
     }
     cut.set_NumberOfRepositoryPieces(static_cast<int32_t>(job.stock.size()));
     for (size_t i = 0; i < job.stock.size(); ++i) {

@@ -45,6 +45,7 @@ struct job_piece {
     int32_t length = 0, width = 0;
     int32_t may_rotate = 1;  // used when grain is not given
     int32_t grain = -1;      // -1: loaded with may_rotate
+    int32_t priority = 0;
 };
 struct job_stock {
     int32_t length = 0, width = 0;

@@ -52,6 +52,7 @@ cut_job RandomJob(uint32_t seed)
         if (in(0, 12) == 0) p.length = in(130, 200) * scale;  // fits nowhere
         p.may_rotate = in(0, 3) == 0 ? 0 : 1;
         if (grain) p.grain = in(0, 2);
+        if (in(0, 3) == 0) p.priority = in(0, 2);
         const int quantity = in(1, 6);
         for (int q = 0; q < quantity; ++q) job.pieces.push_back(p);
     }
