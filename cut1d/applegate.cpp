@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <set>
 
+#include "cut1d/cut1d_methods.h"
 #include "cut1d/greedy_bars.h"
 #include "lp/int_solver.h"
 
@@ -48,6 +50,24 @@ struct BarType {
     double cost = 0.0;
     int32_t firstFree = 0;
 };
+
+// The remainder cut bar by bar by the single-bar optimiser, with the exact limit of the method list.
+SolutionCut1D ExactRemainder(const part1d_array& pieces, const stock1d_array& bars, int32_t kerf, int32_t barTotal,
+                             int32_t pieceTotal)
+{
+    std::set<int32_t> lengths;
+    for (const auto& b : bars) lengths.insert(b.length);
+    TSingleBarOptimization single;
+    MethodContext ctx;
+    ctx.kerf = kerf;
+    ctx.barTotal = barTotal;
+    ctx.pieceTotal = pieceTotal;
+    ctx.singleBar = &single;
+    const double limit = std::floor(1e9 / (static_cast<double>(pieces.size()) * static_cast<double>(lengths.size())));
+    const auto exactLimit = static_cast<int32_t>(std::min<double>(limit, INT32_MAX));
+    return SequentialSingleBar(ctx, lengths.size() == 1 ? SequentialVariant::A : SequentialVariant::C, pieces, bars,
+                               exactLimit);
+}
 
 }  // namespace
 
@@ -275,6 +295,12 @@ void TApplegate::InitialBarPatterns(const BarPatternProblem& problem, TActivityL
             }
         if (barType < 0) continue;
         TActivity& act = list.Emplace(m);
+        if (problem.maxGarbageWaste != 0 || problem.minReusedWaste != 0) {
+            // With a leftover band the generator needs freedom: start from one piece per pattern.
+            act.counts[static_cast<size_t>(i)] = 1;
+            FinishPattern(problem, barType, act);
+            continue;
+        }
         int64_t remaining = problem.barLength[static_cast<size_t>(barType)];
         for (int32_t q = 0; q < m; ++q) {
             const int32_t t = (i + q) % m;
@@ -350,7 +376,10 @@ bool TApplegate::KnapsackBarPattern(const BarPatternProblem& problem, int32_t ba
             }
             px = candidate;
             lastType[static_cast<size_t>(x)] = t;
-            if (px > bestValue) {
+            // A leftover strictly inside the band is neither garbage nor reusable: not a pattern end.
+            const int64_t leftover = n - x;
+            const bool inBand = leftover > problem.maxGarbageWaste && leftover < problem.minReusedWaste;
+            if (px > bestValue && !inBand) {
                 bestValue = px;
                 bestLength = static_cast<int32_t>(x);
             }
@@ -582,5 +611,9 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
     SolutionCut1D rest;
     rest.Reset(solution.barCount, solution.pieceCount);
     FirstFit(rest, restPieces, restBars, 0, kerf);
+    // First fit wastes bars on the remainder of a rounded relaxation; filling bar after bar exactly
+    // usually saves one. The better of the two by the optimiser's own order is kept.
+    SolutionCut1D exact = ExactRemainder(restPieces, restBars, kerf, solution.barCount, solution.pieceCount);
+    if (IsBetterSolution(exact, rest)) rest = std::move(exact);
     solution.Append(rest);
 }

@@ -234,6 +234,26 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
         return s;
     };
 
+    if (ctx.maxGarbageWaste != 0 || ctx.minReusedWaste != 0) {
+        // Leftover band set: the methods that can steer their leftovers, nothing else.
+        outer();
+        best = sequential(lengths == 1 ? SequentialVariant::A : SequentialVariant::C, stockMain, 1000000000);
+        outer();
+        if (allSquare) {
+            SolutionCut1D s = prepared();
+            TApplegate().SelectBarPatterns(s, pieces, stockMain, ctx.kerf, ctx.optimizationLevel,
+                                           ctx.maxGarbageWaste, ctx.minReusedWaste);
+            consider(std::move(s));
+        } else {
+            part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
+            for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+            ImproveByPermutation(best, byNumber, ctx.kerf, ctx.width, ctx.maxPieces);
+        }
+        part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
+        for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+        ReorderSquareBars(best, byNumber);
+        return best;
+    }
     if (fewPieces && lengths == 1) {
         outer();
         best = sequential(SequentialVariant::A, stockMain, exactLimit);
