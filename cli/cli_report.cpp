@@ -13,6 +13,8 @@ namespace {
 
 std::string Text(const fractional_double& v) { return WideToUtf8(v.FormatDisplay(L'.')); }
 std::string Text(const my_w_string& s) { return WideToUtf8(s.str()); }
+// Names in the summary; an empty one would leave a gap in the sentence.
+std::string Name(const my_w_string& s) { return s.empty() ? std::string("(none)") : Text(s); }
 
 // The waste share cut (not rounded) to two decimals, as the drawings show it.
 std::string Percent(double part, double whole)
@@ -62,8 +64,8 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
     int index = 0;
     for (const auto& layout : facade.solutions_2d) {
         const double sheet_area = Product(layout->sheet_length, layout->sheet_width).AsDouble();
-        out << "\nSheet layout " << ++index << ": material " << Text(layout->material) << ", stock "
-            << Text(layout->stock_label) << ", sheet " << Text(layout->sheet_length) << " x "
+        out << "\nSheet layout " << ++index << ": material " << Name(layout->material) << ", stock "
+            << Name(layout->stock_label) << ", sheet " << Text(layout->sheet_length) << " x "
             << Text(layout->sheet_width) << ", cut " << layout->repetitions << " time(s)\n";
         out << "  pieces " << layout->piece_count() << ", waste " << Text(layout->waste_area) << " ("
             << Percent(layout->waste_area.AsDouble(), sheet_area) << "%), used area " << Text(layout->used_area)
@@ -78,8 +80,8 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
     }
     index = 0;
     for (const auto& layout : facade.solutions_1d) {
-        out << "\nBar layout " << ++index << ": material " << Text(layout->groupName) << ", stock "
-            << Text(layout->stockLabel) << ", bar " << Text(layout->barLength) << " (stock "
+        out << "\nBar layout " << ++index << ": material " << Name(layout->groupName) << ", stock "
+            << Name(layout->stockLabel) << ", bar " << Text(layout->barLength) << " (stock "
             << Text(layout->stockLength) << "), cut " << layout->repeat << " time(s), waste " << Text(layout->waste)
             << "\n";
         for (const auto& piece : layout->pieces) {
@@ -90,13 +92,13 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
     }
     if (facade.utilization_2d.Count() + facade.utilization_1d.Count() > 0) out << "\nTotals\n";
     for (const auto& u : facade.utilization_2d) {
-        out << "  sheets of " << Text(u->material) << ": sheet area " << Text(u->sheet_area_total) << ", used area "
+        out << "  sheets of " << Name(u->material) << ": sheet area " << Text(u->sheet_area_total) << ", used area "
             << Text(u->used_area_total) << ", waste " << Text(u->waste_area_total) << " ("
             << Percent(u->waste_area_total.AsDouble(), u->sheet_area_total.AsDouble()) << "%), pieces "
             << u->piece_total << ", cut length " << Text(u->cut_length_total) << "\n";
     }
     for (const auto& u : facade.utilization_1d) {
-        out << "  bars of " << Text(u->material) << ": bar length " << Text(u->sheet_area_total) << ", waste "
+        out << "  bars of " << Name(u->material) << ": bar length " << Text(u->sheet_area_total) << ", waste "
             << Text(u->waste_area_total) << ", pieces " << u->piece_total << "\n";
     }
     const auto unplaced = FindUnplacedParts(facade);

@@ -39,7 +39,8 @@ void CutSize(const part_as_number_2d& part, const parameters_as_number_2d& p, fr
     }
 }
 
-void HandParameters(TCut2D& cut, const parameters_as_number_2d& p, double scale)
+void HandParameters(TCut2D& cut, const parameters_as_number_2d& p, const fractional_double& maximal_cut,
+                    double scale)
 {
     cut.set_BladeWidth(Units(p.cutter_thickness, scale));
     cut.set_MinimalWidthBreakage(Units(p.minimal_break_size, scale));
@@ -53,7 +54,7 @@ void HandParameters(TCut2D& cut, const parameters_as_number_2d& p, double scale)
     cut.set_OnlyPiecesOfTheSameHeightInAStrip(p.same_height_in_strip);
     cut.set_NumberOfStages(p.number_of_stages);
     cut.set_HeightTolerance(Units(p.height_tolerance, scale));
-    cut.set_MaximalCutLength(Units(p.maximal_cut_length, scale));
+    cut.set_MaximalCutLength(Units(maximal_cut, scale));
     cut.set_MinimalUsefulSize(Units(p.minimal_useful_size, scale));
 }
 
@@ -157,7 +158,7 @@ int32_t stavora_2d::RunPath2D()
         decimals = found.decimals;
 
         const int32_t first_layout = solutions_2d.Count();
-        HandParameters(*optimizer_2d, parameters, scale);
+        HandParameters(*optimizer_2d, parameters, EffectiveMaximalCut(group.stock, parameters), scale);
         HandPiecesAndStock(*optimizer_2d, group, parameters, scale);
         StartRun(*optimizer_2d, parameters.run_mode);
 

@@ -32,13 +32,29 @@ std::vector<double> ExaminedValues(const parts_array_2d& parts, const stock_arra
                               &item.trim_bottom})
             values.push_back(v->AsDouble());
     }
+    const fractional_double maximal_cut = EffectiveMaximalCut(stock, p);
     for (const auto* v : {&p.cutter_thickness, &p.minimal_break_size, &p.second_break_size, &p.height_tolerance,
-                          &p.maximal_cut_length, &p.minimal_useful_size})
+                          &maximal_cut, &p.minimal_useful_size})
         values.push_back(v->AsDouble());
     return values;
 }
 
 }  // namespace
+
+fractional_double EffectiveMaximalCut(const stock_array_2d& group_stock, const parameters_as_number_2d& parameters)
+{
+    fractional_double largest_side;
+    bool any = false;
+    for (const auto& item : group_stock) {
+        if (item.quantity == 0 || !item.useit) continue;
+        for (const fractional_double* side : {&item.length, &item.width}) {
+            if (!any || *side > largest_side) largest_side = *side;
+            any = true;
+        }
+    }
+    if (any && parameters.maximal_cut_length > largest_side) return largest_side;
+    return parameters.maximal_cut_length;
+}
 
 bool FindGroupScale(const parts_array_2d& group_parts, const stock_array_2d& group_stock,
                     const parameters_as_number_2d& parameters, group_scale& result)

@@ -17,5 +17,9 @@ inline constexpr double kLargestScaledSize = 214748364.0;
 bool FindGroupScale(const parts_array_2d& group_parts, const stock_array_2d& group_stock,
                     const parameters_as_number_2d& parameters, group_scale& result);
 
+// The maximal cut length as far as it can matter: no cut is longer than the group's largest
+// sheet side, so a generous setting never forces a scale beyond the integer range.
+fractional_double EffectiveMaximalCut(const stock_array_2d& group_stock, const parameters_as_number_2d& parameters);
+
 // Halves away from zero at `decimals` places, in the engine's way of rounding waste sizes.
 double RoundToDecimals(double value, int32_t decimals);

