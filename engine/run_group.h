@@ -27,6 +27,21 @@ struct run_group {
     }
 };
 
+// The input records of one group: usable, of the group's material, and passing `takes`.
+template <class PartTest, class StockTest>
+run_group CollectGroup(const parts_array_2d& parts, const stock_array_2d& stock, const my_w_string& material,
+                       PartTest takes_part, StockTest takes_stock)
+{
+    run_group group;
+    for (int32_t j = 0; j < parts.count(); ++j)
+        if (parts[j].useit && parts[j].material.EqualsIgnoreCase(material) && takes_part(parts[j]))
+            group.AddPart(parts[j], j);
+    for (int32_t j = 0; j < stock.count(); ++j)
+        if (stock[j].useit && stock[j].material.EqualsIgnoreCase(material) && takes_stock(stock[j]))
+            group.AddStock(stock[j], j);
+    return group;
+}
+
 // Sizes in integer units of a run: floor(value * scale + 0.5).
 inline int32_t Units(const fractional_double& size, double scale) { return size.ToUnits(scale); }
 

@@ -61,13 +61,7 @@ int32_t stavora_2d::RunPath1D()
     int32_t status = kRunAllPlaced;
     scale = 1.0;
     decimals = 0;
-    used_stock_1d.Clear();
-    used_stock_1d.Reserve(stock.count());
-    placed_parts_1d.Clear();
-    placed_parts_1d.Reserve(parts.count());
-    reused_waste_1d.Clear();
-    garbage_waste_1d.Clear();
-    utilization_1d.Clear();
+    ClearSummaries(used_stock_1d, placed_parts_1d, garbage_waste_1d, reused_waste_1d, utilization_1d);
 
     std::vector<bar_group_key> handled;
     for (int32_t i = 0; i < parts.count(); ++i) {
@@ -78,19 +72,11 @@ int32_t stavora_2d::RunPath1D()
         if (KeyHandled(handled, material, width)) continue;
         handled.push_back({material, width});
 
-        run_group group;
-        for (int32_t j = 0; j < parts.count(); ++j) {
-            const part_as_number_2d& part = parts[j];
-            if (part.useit && part.material.EqualsIgnoreCase(material) && part.width.AsDouble() == width &&
-                part.IsLinearPiece())
-                group.AddPart(part, j);
-        }
-        for (int32_t j = 0; j < stock.count(); ++j) {
-            const stock_as_number_2d& item = stock[j];
-            if (item.useit && item.material.EqualsIgnoreCase(material) && item.width.AsDouble() == width &&
-                item.IsBar())
-                group.AddStock(item, j);
-        }
+        // Widths are group keys, compared exactly.
+        const run_group group = CollectGroup(
+            parts, stock, material,
+            [width](const part_as_number_2d& p) { return p.width.AsDouble() == width && p.IsLinearPiece(); },
+            [width](const stock_as_number_2d& s) { return s.width.AsDouble() == width && s.IsBar(); });
         if (group.parts.empty()) continue;
         if (group.stock.empty()) {
             status = kRunNotAllPlaced;

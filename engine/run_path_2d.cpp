@@ -118,13 +118,7 @@ int32_t stavora_2d::RunPath2D()
     int32_t status = kRunAllPlaced;
     scale = 1.0;
     decimals = 0;
-    used_stock_2d.Clear();
-    used_stock_2d.Reserve(stock.count());
-    placed_parts_2d.Clear();
-    placed_parts_2d.Reserve(parts.count());
-    reused_waste_2d.Clear();
-    garbage_waste_2d.Clear();
-    utilization_2d.Clear();
+    ClearSummaries(used_stock_2d, placed_parts_2d, garbage_waste_2d, reused_waste_2d, utilization_2d);
 
     std::vector<my_w_string> handled;
     last_progress.group_count = CountMaterials(parts);
@@ -135,15 +129,9 @@ int32_t stavora_2d::RunPath2D()
         handled.push_back(material);
         last_progress.group_index = static_cast<int32_t>(handled.size()) - 1;
 
-        run_group group;
-        for (int32_t j = 0; j < parts.count(); ++j) {
-            const part_as_number_2d& part = parts[j];
-            if (part.useit && part.material.EqualsIgnoreCase(material) && part.IsFlatPiece()) group.AddPart(part, j);
-        }
-        for (int32_t j = 0; j < stock.count(); ++j) {
-            const stock_as_number_2d& item = stock[j];
-            if (item.useit && item.material.EqualsIgnoreCase(material) && item.IsSheet()) group.AddStock(item, j);
-        }
+        const run_group group = CollectGroup(
+            parts, stock, material, [](const part_as_number_2d& p) { return p.IsFlatPiece(); },
+            [](const stock_as_number_2d& s) { return s.IsSheet(); });
         if (group.parts.empty()) continue;
         if (group.stock.empty()) {
             status = kRunNotAllPlaced;

@@ -88,6 +88,19 @@ run_result stavora_2d::Run(idle_fn idle)
     return result;
 }
 
+// Each run path starts its own summaries afresh, with room for every input record.
+void stavora_2d::ClearSummaries(stock_array_2d& used_stock, parts_array_2d& placed_parts, garbage_waste_list& garbage,
+                                reused_waste_list& reused, material_utilization_list& utilization) const
+{
+    used_stock.Clear();
+    used_stock.Reserve(stock.count());
+    placed_parts.Clear();
+    placed_parts.Reserve(parts.count());
+    reused.Clear();
+    garbage.Clear();
+    utilization.Clear();
+}
+
 void stavora_2d::ResetResults()
 {
     solutions_2d.Clear();

@@ -100,4 +100,6 @@ private:
     void OnSolution2D();
     void OnSolution1D();
     void ForwardProgress();
+    void ClearSummaries(stock_array_2d& used_stock, parts_array_2d& placed_parts, garbage_waste_list& garbage,
+                        reused_waste_list& reused, material_utilization_list& utilization) const;
 };
