@@ -55,6 +55,7 @@ private:
     bool TryMerge(int32_t a, int32_t s);
     void KillCut(int32_t dead, int32_t replacement);
     void Finish();
+    void UpdateLargestRectangles();
 
     Cut2DXChromosomeGuillotine& ind_;
     const decode_input& in_;
@@ -66,6 +67,8 @@ private:
     int32_t px_ = 0, py_ = 0;
     bool may_turn_ = false;
     candidate best_;
+    int32_t max_x_ = 0, max_y_ = 0;  // largest extents over the free rectangles
+    int64_t max_area_ = 0;
 };
 
 block_offsets guillotine_decoder::OffsetsFor(const waste2d& r, int32_t cx, int32_t cy) const
@@ -97,6 +100,7 @@ void guillotine_decoder::Run()
     std::fill(I.unplaced.begin(), I.unplaced.begin() + n, uint8_t{1});
     std::fill(I.profile_area.begin(), I.profile_area.end(), 0.0);
     AddRect(0, 0, g_.length, g_.width);
+    UpdateLargestRectangles();
 
     for (f_ = 0; f_ < n;) {
         q_ = I.order[static_cast<size_t>(f_)];
@@ -110,7 +114,9 @@ void guillotine_decoder::Run()
         py_ = t ? p.length : p.width;
         may_turn_ = p.may_rotate == 1;
         best_.valid = false;
-        if (I.piece_count < in_.bound) {
+        // No free rectangle is large enough: skip the scan (most pieces once the sheet is full).
+        const bool room = (px_ <= max_x_ && py_ <= max_y_) || (may_turn_ && py_ <= max_x_ && px_ <= max_y_);
+        if (I.piece_count < in_.bound && room && int64_t{px_} * py_ <= max_area_) {
             for (int32_t r = 0; r < I.rect_count; ++r) SearchRectangle(r);
         }
         if (!best_.valid) {
@@ -119,6 +125,7 @@ void guillotine_decoder::Run()
         }
         Place(best_);
         f_ += best_.a * best_.b;
+        UpdateLargestRectangles();
     }
     Finish();
 }
@@ -557,6 +564,19 @@ void guillotine_decoder::KillCut(int32_t dead, int32_t replacement)
         if (w.cut_bottom == dead) w.cut_bottom = replacement;
         if (w.cut_right == dead) w.cut_right = replacement;
         if (w.cut_top == dead) w.cut_top = replacement;
+    }
+}
+
+void guillotine_decoder::UpdateLargestRectangles()
+{
+    max_x_ = max_y_ = 0;
+    max_area_ = 0;
+    for (int32_t r = 0; r < ind_.rect_count; ++r) {
+        const waste2d& w = ind_.rects[static_cast<size_t>(r)];
+        if (w.extent_x < 1 || w.extent_y < 1) continue;
+        max_x_ = std::max(max_x_, w.extent_x);
+        max_y_ = std::max(max_y_, w.extent_y);
+        max_area_ = std::max(max_area_, int64_t{w.extent_x} * w.extent_y);
     }
 }
 

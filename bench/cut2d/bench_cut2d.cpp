@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -98,19 +100,26 @@ cut_job GeneratedJob(int pieces, int mix, int sheet_sizes, uint32_t seed)
     return job;
 }
 
+// The standard job sizes; a job keeps its seed when it is run alone.
+const int kDefault[5] = {20, 50, 100, 200, 500};
+
 int GeneratedBenchmark(int only_pieces)
 {
     const char* mix_name[3] = {"small", "mixed", "repeats"};
     std::printf("%-6s %-8s %-6s %9s %12s %7s %7s %8s %s\n", "pieces", "mix", "sizes", "time[s]", "decodes/s",
                 "sheets", "bound", "util[%]", "checker");
     int failures = 0;
-    double worst[5] = {0, 0, 0, 0, 0};
-    const int counts[5] = {20, 50, 100, 200, 500};
-    for (int ci = 0; ci < 5; ++ci) {
-        if (only_pieces > 0 && counts[ci] != only_pieces) continue;
+    std::vector<int> counts = {20, 50, 100, 200, 500};
+    if (only_pieces > 0) counts = {only_pieces};
+    const int jobs = static_cast<int>(counts.size());
+    std::vector<double> worst(counts.size(), 0.0);
+    for (int ci = 0; ci < jobs; ++ci) {
         for (int mix = 0; mix < 3; ++mix) {
             for (int sizes : {1, 3}) {
-                const cut_job job = GeneratedJob(counts[ci], mix, sizes, 1000u + static_cast<uint32_t>(ci * 10 + mix));
+                const int index = static_cast<int>(
+                    std::find(std::begin(kDefault), std::end(kDefault), counts[static_cast<size_t>(ci)]) -
+                    std::begin(kDefault));
+                const cut_job job = GeneratedJob(counts[static_cast<size_t>(ci)], mix, sizes, 1000u + static_cast<uint32_t>(index * 10 + mix));
                 const run_figures f = RunJob(job);
                 double area = 0.0;
                 for (const job_piece& p : job.pieces) area += static_cast<double>(p.length) * p.width;
@@ -118,16 +127,17 @@ int GeneratedBenchmark(int only_pieces)
                 for (const job_stock& s : job.stock) largest = std::max(largest, static_cast<double>(s.length) * s.width);
                 const int bound = static_cast<int>(std::ceil(area / largest - 1e-9));
                 const double util = f.used_sheet_area > 0 ? 100.0 * f.placed_area / f.used_sheet_area : 0.0;
-                std::printf("%-6d %-8s %-6d %9.3f %12.0f %7d %7d %8.2f %s\n", counts[ci], mix_name[mix], sizes,
+                std::printf("%-6d %-8s %-6d %9.3f %12.0f %7d %7d %8.2f %s\n", counts[static_cast<size_t>(ci)], mix_name[mix], sizes,
                             f.seconds, f.seconds > 0 ? f.decodes / f.seconds : 0.0, f.sheets, bound, util,
                             f.violations == 0 ? "ok" : f.first_violation.c_str());
                 std::fflush(stdout);
                 if (f.violations) ++failures;
-                worst[ci] = std::max(worst[ci], f.seconds);
+                worst[static_cast<size_t>(ci)] = std::max(worst[static_cast<size_t>(ci)], f.seconds);
             }
         }
     }
-    for (int ci = 0; ci < 5; ++ci) std::printf("slowest %d-piece job: %.3f s\n", counts[ci], worst[ci]);
+    for (int ci = 0; ci < jobs; ++ci)
+        std::printf("slowest %d-piece job: %.3f s\n", counts[static_cast<size_t>(ci)], worst[static_cast<size_t>(ci)]);
     std::printf("layouts failing the checker: %d\n", failures);
     return failures == 0 ? 0 : 1;
 }
