@@ -9,6 +9,7 @@
 #include "cut2d/guillotine_search.h"
 #include "cut2d/layout_model.h"
 #include "cut2d/sheet_geometry.h"
+#include "layout_checker.h"
 
 namespace {
 
@@ -35,7 +36,49 @@ part2d Piece(int32_t l, int32_t w, int32_t index, int8_t may_rotate = 0)
     return p;
 }
 
-// Decodes one genome (identity order, given direction bits, nothing turned).
+// The checker's view of a layout held in the optimiser's own records.
+sheet_check CheckOf(int32_t L, int32_t W, const sheet_geometry& g, const std::vector<placed_piece2d>& pieces,
+                    const std::vector<part2d>& demand, const std::vector<cut2d>& cuts, const std::vector<waste2d>& wastes)
+{
+    sheet_check c;
+    c.length = L;
+    c.width = W;
+    c.trim_x0 = g.trim_x0;
+    c.trim_y0 = g.trim_y0;
+    c.trim_xL = g.trim_xL;
+    c.trim_yW = g.trim_yW;
+    c.kerf = g.kerf;
+    c.max_cut = g.max_cut;
+    for (const placed_piece2d& p : pieces) {
+        const part2d& d = demand[static_cast<size_t>(p.piece_index)];
+        c.pieces.push_back(check_piece{p.x1, p.y1, p.x2, p.y2, p.turned != 0, d.length, d.width,
+                                       d.may_rotate == 1 ? turn_rule::any : turn_rule::never});
+    }
+    double waste_area = 0.0, cut_length = 0.0;
+    for (const cut2d& k : cuts) {
+        c.cuts.push_back(check_cut{k.x1, k.y1, k.x2, k.y2, k.kerf});
+        cut_length += k.length();
+    }
+    for (const waste2d& w : wastes) {
+        c.wastes.push_back(check_rect{w.x1, w.y1, w.x2, w.y2});
+        waste_area += w.area();
+    }
+    c.reported_pieces = static_cast<int32_t>(pieces.size());
+    c.reported_cuts = static_cast<int32_t>(cuts.size());
+    c.reported_wastes = static_cast<int32_t>(wastes.size());
+    c.reported_waste_area = waste_area;
+    c.reported_cut_length = cut_length;
+    return c;
+}
+
+std::string Violations(const sheet_check& c)
+{
+    std::string all;
+    for (const std::string& v : CheckSheetLayout(c)) all += v + "; ";
+    return all;
+}
+
+// Decodes one genome (identity order, given direction bits, nothing turned) and checks the layout.
 struct decoded {
     std::vector<part2d> pieces;
     decode_input input;
@@ -54,6 +97,11 @@ struct decoded {
         ind.variant = variant;
         ind.RecomputeRuns(pieces);
         DecodeGuillotine(ind, input, g);
+        const sheet_check c =
+            CheckOf(g.length, g.width, g, std::vector<placed_piece2d>(ind.pieces.begin(), ind.pieces.begin() + ind.piece_count),
+                    pieces, std::vector<cut2d>(ind.cuts.begin(), ind.cuts.begin() + ind.cut_count),
+                    std::vector<waste2d>(ind.rects.begin(), ind.rects.begin() + ind.rect_count));
+        EXPECT_EQ(Violations(c), "");
     }
     const placed_piece2d& at(int32_t i) const { return ind.pieces[static_cast<size_t>(i)]; }
 };
@@ -351,6 +399,24 @@ struct single_run {
     int32_t progress_reports = 0;
     std::vector<placed_piece2d> pieces;
     std::vector<waste2d> wastes;
+    std::vector<part2d> loaded;
+    int32_t trims[4] = {0, 0, 0, 0};  // y0, x0, yW, xL
+    std::string violations;
+
+    void Load(const part2d& p)
+    {
+        loaded.push_back(p);
+        sheet.LoadPiece(p);
+    }
+    void Trims(int32_t y0, int32_t x0, int32_t yW, int32_t xL)
+    {
+        trims[0] = y0;
+        trims[1] = x0;
+        trims[2] = yW;
+        trims[3] = xL;
+        sheet.set_Trims(y0, x0, yW, xL);
+    }
+    ~single_run() { EXPECT_EQ(violations, ""); }
 
     single_run()
     {
@@ -358,6 +424,16 @@ struct single_run {
             repetitions = sheet.RepetitionCount();
             pieces = sheet.Layout().pieces;
             wastes = sheet.Layout().wastes;
+            sheet_geometry g;
+            g.kerf = sheet.kerf();
+            g.trim_x0 = trims[1];
+            g.trim_y0 = trims[0];
+            g.trim_yW = trims[2];
+            g.trim_xL = trims[3];
+            g.max_cut = std::max(sheet.length(), sheet.width());
+            std::vector<part2d> demand(loaded.size());
+            for (const part2d& p : loaded) demand[static_cast<size_t>(p.index)] = p;
+            violations = Violations(CheckOf(sheet.length(), sheet.width(), g, pieces, demand, sheet.Layout().cuts, wastes));
         });
         sheet.set_OnProgress([this] {
             if (++progress_reports >= 3) sheet.Stop();
@@ -383,7 +459,7 @@ TEST_P(RepetitionTest, CountsHowOftenTheLayoutCanBeCut)
     const repetition_case& c = GetParam();
     single_run run;
     run.sheet.set_Sheet(c.sheet_l, c.sheet_w);
-    for (int32_t i = 0; i < c.loaded; ++i) run.sheet.LoadPiece(Piece(c.piece_l, c.piece_w, i, c.may_rotate));
+    for (int32_t i = 0; i < c.loaded; ++i) run.Load(Piece(c.piece_l, c.piece_w, i, c.may_rotate));
     run.sheet.Run(sheet_strategy::guillotine, 0);
     EXPECT_EQ(run.repetitions, c.expected) << c.name;
 }
@@ -399,7 +475,7 @@ TEST(PieceSelection, SixQuarterPiecesOnlyFourTakePart)
 {
     single_run run;
     run.sheet.set_Sheet(100, 100);
-    for (int32_t i = 0; i < 6; ++i) run.sheet.LoadPiece(Piece(50, 50, i));
+    for (int32_t i = 0; i < 6; ++i) run.Load(Piece(50, 50, i));
     run.sheet.Run(sheet_strategy::guillotine, 0);
     EXPECT_EQ(run.sheet.Selected().size(), 4u);
     EXPECT_EQ(run.sheet.PieceBound(), 4);
@@ -409,8 +485,8 @@ TEST(PieceSelection, BoundCountsTheSmallestPiecesFirst)
 {
     single_run run;
     run.sheet.set_Sheet(100, 100);
-    for (int32_t i = 0; i < 3; ++i) run.sheet.LoadPiece(Piece(90, 90, i));  // one of them is selected
-    for (int32_t i = 3; i < 9; ++i) run.sheet.LoadPiece(Piece(10, 10, i));
+    for (int32_t i = 0; i < 3; ++i) run.Load(Piece(90, 90, i));  // one of them is selected
+    for (int32_t i = 3; i < 9; ++i) run.Load(Piece(10, 10, i));
     run.sheet.Run(sheet_strategy::guillotine, 0);
     // 6 small pieces take 600 of 10000, then one large one; the rest of the area would fit no more.
     EXPECT_EQ(run.sheet.Selected().size(), 7u);
@@ -422,8 +498,8 @@ TEST(TrimMirroring, ALoneTrimAtYZeroEndsUpAlongYZero)
     single_run run;
     run.sheet.set_Sheet(200, 100);
     run.sheet.set_BladeWidth(2);
-    run.sheet.set_Trims(10, 0, 0, 0);
-    for (int32_t i = 0; i < 3; ++i) run.sheet.LoadPiece(Piece(60, 40, i));
+    run.Trims(10, 0, 0, 0);
+    for (int32_t i = 0; i < 3; ++i) run.Load(Piece(60, 40, i));
     run.sheet.Run(sheet_strategy::guillotine, 0);
     ASSERT_FALSE(run.pieces.empty());
     int32_t lowest = 1 << 30;
