@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "app/mainform_stv.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral("2.1.1.2"));
     try {
         Tf2D window;
+        // The size to come back to from maximised, and the size where no window manager maximises.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
         window.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {
