@@ -245,11 +245,17 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
         }
         g.BuildHoleLists();
 
+        // Each strategy searches on the selected pieces and leaves its best layout in layout_ (TakeBest).
         switch (strategy) {
         case sheet_strategy::guillotine:
-        // The staged and nested layouts are not available yet; they are laid out as guillotine layouts.
+            RunGuillotine(strategy_index, g);
+            break;
         case sheet_strategy::staged:
+            // Staged layouts are not built yet: lay the sheet out with the guillotine search meanwhile.
+            RunGuillotine(strategy_index, g);
+            break;
         case sheet_strategy::nested:
+            // Nested layouts are not built yet: lay the sheet out with the guillotine search meanwhile.
             RunGuillotine(strategy_index, g);
             break;
         }
@@ -261,10 +267,19 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
     layout_.wastes.erase(std::remove_if(layout_.wastes.begin(), layout_.wastes.end(),
                                         [](const waste2d& w) { return w.extent_x < 1 || w.extent_y < 1; }),
                          layout_.wastes.end());
-    if (strategy != sheet_strategy::nested) {
-        // The staged finish will replace these two steps for staged layouts.
+    switch (strategy) {
+    case sheet_strategy::guillotine:
         RemoveRedundantCuts();
         OrderCuts();
+        break;
+    case sheet_strategy::staged:
+        // The staged finish (stage numbering) belongs here once staged layouts exist.
+        RemoveRedundantCuts();
+        OrderCuts();
+        break;
+    case sheet_strategy::nested:
+        // Filling the wastes with nested layouts belongs here once nested layouts exist.
+        break;
     }
     CountRepetitions();
     stop_ = true;

@@ -1,0 +1,24 @@
+#pragma once
+// Genome operators of the line-based searches: initial orders, random run orders and mutation.
+#include <cstdint>
+#include <vector>
+
+#include "guillotine_decoder.h"
+
+class genome_operators {
+public:
+    void Bind(const std::vector<part2d>& pieces, const decode_input& input);
+    // Sets up parent i (the first of an initial pair) of a search with c iterations and strategy index s.
+    void Initialise(Cut2DXChromosomeGuillotine& ind, int32_t parent_index, int32_t iterations, int32_t strategy_index);
+    // Order swaps are made only for parents with an index above swap_after.
+    void Mutate(Cut2DXChromosomeGuillotine& child, int32_t parent_index, int32_t swap_after, double rate);
+
+private:
+    void FormRuns(int32_t group);
+    void InitialOrder(Cut2DXChromosomeGuillotine& ind, char which);
+    void RandomRunOrder(Cut2DXChromosomeGuillotine& ind);
+
+    const std::vector<part2d>* pieces_ = nullptr;
+    const decode_input* input_ = nullptr;
+    std::vector<int32_t> run_start_, run_length_, runs_, scratch_;
+};
