@@ -320,3 +320,45 @@ TEST(PatternSelection, KnapsackRefusesABarBeyondItsTable)
 }
 
 }  // namespace
+
+namespace {
+
+// A solution with one bar per waste value; totals as given.
+SolutionCut1D Totals(int32_t used, int32_t stock, std::vector<double> wastes)
+{
+    SolutionCut1D s;
+    s.Reset(static_cast<int32_t>(wastes.size()), 0);
+    for (size_t i = 0; i < wastes.size(); ++i) {
+        BarUtilization bar;
+        bar.barNumber = static_cast<int32_t>(i);
+        bar.waste = wastes[i];
+        s.AddBar(bar);
+    }
+    s.usedLength = used;
+    s.stockLength = stock;
+    return s;
+}
+
+struct OrderCase {
+    const char* name;
+    SolutionCut1D candidate;
+    SolutionCut1D best;
+    bool better;
+};
+
+TEST(SolutionOrder, FollowsTheFixedCriteria)
+{
+    const std::vector<OrderCase> cases{
+        {"EmptyCandidateNeverWins", Totals(0, 0, {}), Totals(10, 100, {90}), false},
+        {"EmptyBestAlwaysLoses", Totals(1, 100, {99}), Totals(0, 0, {}), true},
+        {"MoreOfTheOrderCut", Totals(200, 300, {50, 50}), Totals(190, 100, {10}), true},
+        {"LessStock", Totals(200, 250, {25, 25}), Totals(200, 300, {50, 50}), true},
+        {"MoreWasteMeansFewerKerfs", Totals(200, 300, {60, 40}), Totals(200, 300, {50, 45}), true},
+        {"FewerBarsWithWaste", Totals(200, 300, {100, 0}), Totals(200, 300, {50, 50}), true},
+        {"LongerLargestLeftover", Totals(200, 300, {70, 30}), Totals(200, 300, {60, 40}), true},
+        {"AllEqualIsNotBetter", Totals(200, 300, {60, 40}), Totals(200, 300, {40, 60}), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsBetterSolution(c.candidate, c.best), c.better) << c.name;
+}
+
+}  // namespace
