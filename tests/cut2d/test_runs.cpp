@@ -156,3 +156,46 @@ TEST(Run, ResultsAreGoneAfterTheCallback)
     EXPECT_EQ(cut.GetDemandPieceCount(), 0);
     EXPECT_FALSE(cut.GetSheetPiece(0, 0).has_value());
 }
+
+TEST(Run, ALoneWidthBreakageHoldsAlongTheLengthForOneRunOnly)
+{
+    // An 80 long piece on a 100 long sheet leaves 20 along x: too little for a breakage of 50.
+    cut_job job;
+    job.optimization_level = 1;
+    job.pieces.push_back(job_piece{80, 10, 0, -1});
+    job.stock.push_back(job_stock{100, 100, 0, 0, 0, 0, 0, -1});
+    TCut2D cut;
+    int32_t placed = -1;
+    cut.set_OnRunEnd([&] { placed = cut.GetPlacedPieceCount(); });
+
+    LoadJob(cut, job);
+    cut.set_MinimalWidthBreakage(50);  // the length breakage is not set: it takes 50 for this run
+    cut.StartGuillotine();
+    EXPECT_EQ(placed, 0);
+
+    LoadJob(cut, job);
+    cut.set_MinimalWidthBreakage(0);  // the length breakage is unset again and now takes 0
+    cut.StartGuillotine();
+    EXPECT_EQ(placed, 1);
+}
+
+TEST(Run, StockOfTheLowerPriorityIsCutFirst)
+{
+    cut_job job;
+    job.optimization_level = 1;
+    job.pieces.push_back(job_piece{400, 300, 1, -1});
+    job_stock large{2000, 1000, 0, 0, 0, 0, 1, -1};
+    job_stock small{500, 400, 0, 0, 0, 0, 0, -1};
+    job.stock = {large, small};
+    TCut2D cut;
+    LoadJob(cut, job);
+    int32_t stock = -1;
+    std::vector<std::string> violations;
+    cut.set_OnRunEnd([&] {
+        violations = CheckResult(cut, job);
+        stock = cut.GetSheetStockIndex(0).value_or(-1);
+    });
+    cut.StartGuillotine();
+    EXPECT_TRUE(violations.empty());
+    EXPECT_EQ(stock, 1);
+}
