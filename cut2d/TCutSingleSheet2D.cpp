@@ -110,7 +110,13 @@ void TCutSingleSheet2D::LoadPiece(const part2d& piece)
 }
 
 void TCutSingleSheet2D::Stop() { stop_ = true; }
-bool TCutSingleSheet2D::Improved() const { return !stop_ && guillotine_.Improved(); }
+bool TCutSingleSheet2D::Improved() const
+{
+    if (stop_) return false;
+    if (running_ == sheet_strategy::staged) return staged_.Improved();
+    if (running_ == sheet_strategy::nested) return nested_.Improved();
+    return guillotine_.Improved();
+}
 
 void TCutSingleSheet2D::SelectPieces()
 {
@@ -189,6 +195,7 @@ void TCutSingleSheet2D::SelectPieces()
 void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
 {
     if (!stop_) return;
+    running_ = strategy;
     const int32_t max_cut = (max_cut_set_ && max_cut_ > 0) ? max_cut_ : std::max(length_, width_);
     layout_.Clear();
     layout_.length = length_;
@@ -251,12 +258,10 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
             RunGuillotine(strategy_index, g);
             break;
         case sheet_strategy::staged:
-            // Staged layouts are not built yet: lay the sheet out with the guillotine search meanwhile.
-            RunGuillotine(strategy_index, g);
+            RunStaged(strategy_index, g);
             break;
         case sheet_strategy::nested:
-            // Nested layouts are not built yet: lay the sheet out with the guillotine search meanwhile.
-            RunGuillotine(strategy_index, g);
+            RunNested(strategy_index, g);
             break;
         }
         if (moved_y) MirrorY(width_);
@@ -273,12 +278,10 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
         OrderCuts();
         break;
     case sheet_strategy::staged:
-        // The staged finish (stage numbering) belongs here once staged layouts exist.
-        RemoveRedundantCuts();
-        OrderCuts();
+        StagedFinish();
         break;
     case sheet_strategy::nested:
-        // Filling the wastes with nested layouts belongs here once nested layouts exist.
+        // The nested search has filled its wastes already, inside the trims.
         break;
     }
     CountRepetitions();

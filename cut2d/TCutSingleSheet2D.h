@@ -6,7 +6,9 @@
 
 #include "guillotine_search.h"
 #include "layout_model.h"
+#include "nested_search.h"
 #include "sheet_geometry.h"
+#include "staged_search.h"
 
 enum class sheet_strategy { guillotine, staged, nested };
 
@@ -81,6 +83,10 @@ private:
     void OrderCutsIn(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::vector<uint8_t>& emitted,
                      std::vector<cut2d>& out);
     void CountRepetitions();
+    // The staged and nested strategies (single_sheet_strategies.cpp).
+    void RunStaged(int32_t strategy_index, const sheet_geometry& geometry);
+    void StagedFinish();
+    void RunNested(int32_t strategy_index, const sheet_geometry& geometry);
 
     // Configuration.
     int32_t remnant_rule_ = 0;
@@ -108,6 +114,9 @@ private:
     Cut2DXChromosome layout_;
     int32_t repetition_count_ = 0;
     GuillotineSearch guillotine_;
+    StagedSearch staged_;
+    NestedSearch nested_;
+    sheet_strategy running_ = sheet_strategy::guillotine;
     std::function<void()> on_progress_;
     std::function<void()> on_layout_;
 };
