@@ -116,6 +116,8 @@ struct fit_case {
     int32_t trim_x0, trim_y0, trim_xL, trim_yW;
     bool fits;
 };
+// Named cases print by name (the default dump shows pointer bytes that change every run).
+void PrintTo(const fit_case& c, std::ostream* out) { *out << c.name; }
 
 class FitTest : public ::testing::TestWithParam<fit_case> {};
 
@@ -451,6 +453,7 @@ struct repetition_case {
     int32_t loaded;
     int32_t expected;
 };
+void PrintTo(const repetition_case& c, std::ostream* out) { *out << c.name; }
 
 class RepetitionTest : public ::testing::TestWithParam<repetition_case> {};
 
