@@ -15,6 +15,31 @@ struct nested_search_config {
     double mutation_rate = 0.1;
 };
 
+// A nested layout while it is built: every placed piece carries the loaded piece it stands for.
+struct nested_layout {
+    std::vector<placed_piece2d> pieces;
+    std::vector<int32_t> loaded;
+    std::vector<cut2d> cuts;
+    std::vector<waste2d> wastes;
+    int32_t used_length = 0, used_width = 0;
+
+    // Adds a search result moved by (dx, dy); to_loaded maps its piece indices to loaded pieces.
+    void Add(const Cut2DXChromosomeGuillotine& result, const std::vector<int32_t>& to_loaded, int32_t dx, int32_t dy,
+             bool with_wastes);
+};
+
+// Runs a nested search on the given pieces and sheet and gives its best layout.
+using nested_search_call =
+    std::function<const Cut2DXChromosomeGuillotine&(const std::vector<part2d>&, int32_t, const sheet_geometry&)>;
+
+// Fills the wastes of a layout on the sheet g with nested layouts of the loaded pieces not placed yet, until a
+// pass changes nothing. A sub-layout is taken when it leaves one waste, smaller than the rectangle it fills.
+void FillWastes(nested_layout& layout, const std::vector<part2d>& loaded, std::vector<uint8_t>& placed,
+                const sheet_geometry& g, const nested_search_call& search);
+
+// Holes moved by (-dx, -dy) and clipped to a sheet of length x width; those with nothing left are dropped.
+std::vector<hole2d> HolesInside(const std::vector<hole2d>& holes, int32_t dx, int32_t dy, int32_t length, int32_t width);
+
 class NestedSearch {
 public:
     // Searches a sheet without trims until the generation callback raises the stop flag.

@@ -6,23 +6,6 @@
 
 namespace {
 
-// Holes moved by (-dx, -dy) and clipped to a sheet of length x width; those with nothing left are dropped.
-std::vector<hole2d> HolesInside(const std::vector<hole2d>& holes, int32_t dx, int32_t dy, int32_t length, int32_t width)
-{
-    std::vector<hole2d> out;
-    for (const hole2d& h : holes) {
-        hole2d c = h;
-        c.x1 = std::clamp(std::min(h.x1, h.x2) - dx, 0, length);
-        c.x2 = std::clamp(std::max(h.x1, h.x2) - dx, 0, length);
-        c.y1 = std::clamp(std::min(h.y1, h.y2) - dy, 0, width);
-        c.y2 = std::clamp(std::max(h.y1, h.y2) - dy, 0, width);
-        c.extent_x = c.x2 - c.x1;
-        c.extent_y = c.y2 - c.y1;
-        if (c.extent_x > 0 && c.extent_y > 0) out.push_back(c);
-    }
-    return out;
-}
-
 waste2d WasteRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     waste2d w;
@@ -45,45 +28,6 @@ cut2d Cut(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t kerf)
     c.kerf = kerf;
     return c;
 }
-
-// A nested layout while it is built: pieces carry the loaded piece they stand for.
-struct nested_layout {
-    std::vector<placed_piece2d> pieces;
-    std::vector<int32_t> loaded;
-    std::vector<cut2d> cuts;
-    std::vector<waste2d> wastes;
-    int32_t used_length = 0, used_width = 0;
-
-    // Adds a search result moved by (dx, dy); selected-piece indices are mapped to loaded pieces.
-    void Add(const Cut2DXChromosomeGuillotine& r, const std::vector<int32_t>& to_loaded, int32_t dx, int32_t dy,
-             bool with_wastes)
-    {
-        for (int32_t j = 0; j < r.piece_count; ++j) {
-            placed_piece2d p = r.pieces[static_cast<size_t>(j)];
-            loaded.push_back(to_loaded[static_cast<size_t>(p.piece_index)]);
-            p.x1 += dx;
-            p.x2 += dx;
-            p.y1 += dy;
-            p.y2 += dy;
-            pieces.push_back(p);
-            used_length = std::max(used_length, p.x2);
-            used_width = std::max(used_width, p.y2);
-        }
-        for (int32_t j = 0; j < r.cut_count; ++j) {
-            cut2d c = r.cuts[static_cast<size_t>(j)];
-            c.x1 += dx;
-            c.x2 += dx;
-            c.y1 += dy;
-            c.y2 += dy;
-            cuts.push_back(c);
-        }
-        if (!with_wastes) return;
-        for (int32_t j = 0; j < r.rect_count; ++j) {
-            const waste2d& w = r.rects[static_cast<size_t>(j)];
-            wastes.push_back(WasteRect(w.x1 + dx, w.y1 + dy, w.x2 + dx, w.y2 + dy));
-        }
-    }
-};
 
 }  // namespace
 
@@ -170,83 +114,8 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
     std::vector<uint8_t> placed(loaded_.size(), 0);
     for (int32_t i : lay.loaded) placed[static_cast<size_t>(i)] = 1;
 
-    // Fill the wastes with nested layouts of the pieces still unplaced, until a pass changes nothing.
-    std::vector<part2d> candidates;
-    std::vector<int32_t> candidate_loaded;
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (size_t w = 0; w < lay.wastes.size(); ++w) {
-            const waste2d hole = lay.wastes[w];
-            const rect_i32 room{hole.x1, hole.y1, hole.x2, hole.y2};
-            const double room_area = hole.area();
-            candidates.clear();
-            candidate_loaded.clear();
-            struct run_area {
-                double piece_area;
-                int32_t count;
-            };
-            std::vector<run_area> runs;
-            const int32_t n = LoadedCount();
-            for (int32_t i = 0; i < n;) {
-                const part2d& first = loaded_[static_cast<size_t>(i)];
-                int32_t end = i + 1;
-                while (end < n) {
-                    const part2d& p = loaded_[static_cast<size_t>(end)];
-                    if (p.length != first.length || p.width != first.width || p.may_rotate != first.may_rotate) break;
-                    ++end;
-                }
-                const bool fits = FitsFreeRectangle(inner, room, first.length, first.width, hole.x1, hole.y1, false);
-                const bool fits_turned = !fits && first.may_rotate == 1 &&
-                                         FitsFreeRectangle(inner, room, first.width, first.length, hole.x1, hole.y1, false);
-                if (fits || fits_turned) {
-                    const double a = static_cast<double>(first.length) * first.width;
-                    double sum = 0.0;
-                    int32_t count = 0;
-                    for (int32_t j = i; j < end && sum + a <= room_area; ++j) {
-                        if (placed[static_cast<size_t>(j)]) continue;
-                        part2d p = loaded_[static_cast<size_t>(j)];
-                        if (fits_turned) {
-                            std::swap(p.length, p.width);
-                            p.turned = static_cast<int8_t>(p.turned ^ 1);
-                        }
-                        candidates.push_back(p);
-                        candidate_loaded.push_back(j);
-                        sum += a;
-                        ++count;
-                    }
-                    if (count > 0) runs.push_back(run_area{a, count});
-                }
-                i = end;
-            }
-            if (candidates.empty()) continue;
-            std::stable_sort(runs.begin(), runs.end(),
-                             [](const run_area& x, const run_area& y) { return x.piece_area < y.piece_area - 0.01; });
-            double rest = room_area;
-            int64_t bound = 0;
-            for (const run_area& r : runs) {
-                if (rest <= 0.01) break;
-                const int64_t take = std::min<int64_t>(r.count, static_cast<int64_t>(std::ceil(rest / r.piece_area)));
-                bound += take;
-                rest -= static_cast<double>(take) * r.piece_area;
-            }
-            sheet_geometry g = inner;
-            g.length = hole.extent_x;
-            g.width = hole.extent_y;
-            g.holes = HolesInside(inner.holes, hole.x1, hole.y1, hole.extent_x, hole.extent_y);
-            g.BuildHoleLists();
-            const Cut2DXChromosomeGuillotine& sub =
-                *search(candidates, static_cast<int32_t>(std::min<int64_t>(bound, static_cast<int64_t>(candidates.size()))), g);
-            // Taken only when it leaves one waste, smaller than the rectangle it fills.
-            if (sub.piece_count < 1 || sub.rect_count != 1) continue;
-            if (sub.rects[0].extent_x == hole.extent_x && sub.rects[0].extent_y == hole.extent_y) continue;
-            const size_t first_new = lay.pieces.size();
-            lay.Add(sub, candidate_loaded, hole.x1, hole.y1, false);
-            for (size_t j = first_new; j < lay.loaded.size(); ++j) placed[static_cast<size_t>(lay.loaded[j])] = 1;
-            const waste2d& left = sub.rects[0];
-            lay.wastes[w] = WasteRect(left.x1 + hole.x1, left.y1 + hole.y1, left.x2 + hole.x1, left.y2 + hole.y1);
-            changed = true;
-        }
-    }
+    FillWastes(lay, loaded_, placed, inner, [&](const std::vector<part2d>& pieces, int32_t bound, const sheet_geometry& g)
+                   -> const Cut2DXChromosomeGuillotine& { return *search(pieces, bound, g); });
 
     // Back onto the whole sheet: the trim cuts come first, then the layout inside them.
     auto move = [&](int32_t& a, int32_t d) { a += d; };
