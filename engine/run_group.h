@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/stavora_2d.h"
 #include "model/input_records.h"
 
 struct run_group {
@@ -40,6 +41,12 @@ run_group CollectGroup(const parts_array_2d& parts, const stock_array_2d& stock,
         if (stock[j].useit && stock[j].material.EqualsIgnoreCase(material) && takes_stock(stock[j]))
             group.AddStock(stock[j], j);
     return group;
+}
+
+// A group whose placed pieces fall short of its demand turns an all-placed status into "not all placed".
+inline void NoteShortfall(const run_group& group, int32_t placed, int32_t& status)
+{
+    if (group.part_quantity != 0 && group.part_quantity != placed && status == kRunAllPlaced) status = kRunNotAllPlaced;
 }
 
 // Sizes in integer units of a run: floor(value * scale + 0.5).

@@ -77,18 +77,7 @@ int32_t stavora_2d::RunPath1D()
             parts, stock, material,
             [width](const part_as_number_2d& p) { return p.width.AsDouble() == width && p.IsLinearPiece(); },
             [width](const stock_as_number_2d& s) { return s.width.AsDouble() == width && s.IsBar(); });
-        if (group.parts.empty()) continue;
-        if (group.stock.empty()) {
-            status = kRunNotAllPlaced;
-            continue;
-        }
-        group_scale found;
-        if (!FindGroupScale(group.parts, group.stock, parameters, found)) {
-            status = kRunNotScalable;
-            continue;
-        }
-        scale = found.scale;
-        decimals = found.decimals;
+        if (!PrepareGroup(group, status)) continue;
 
         const int32_t first_layout = solutions_1d.Count();
         HandParameters(*optimizer_1d, parameters, scale);
@@ -117,8 +106,7 @@ int32_t stavora_2d::RunPath1D()
             entry.cost_total += layout.barCost * layout.repeat;
             entry.piece_total += layout.pieceCount() * layout.repeat;
         }
-        if (group.part_quantity != 0 && group.part_quantity != placed_count_1d && status == kRunAllPlaced)
-            status = kRunNotAllPlaced;
+        NoteShortfall(group, placed_count_1d, status);
     }
     return status;
 }

@@ -132,18 +132,7 @@ int32_t stavora_2d::RunPath2D()
         const run_group group = CollectGroup(
             parts, stock, material, [](const part_as_number_2d& p) { return p.IsFlatPiece(); },
             [](const stock_as_number_2d& s) { return s.IsSheet(); });
-        if (group.parts.empty()) continue;
-        if (group.stock.empty()) {
-            status = kRunNotAllPlaced;
-            continue;
-        }
-        group_scale found;
-        if (!FindGroupScale(group.parts, group.stock, parameters, found)) {
-            status = kRunNotScalable;
-            continue;
-        }
-        scale = found.scale;
-        decimals = found.decimals;
+        if (!PrepareGroup(group, status)) continue;
 
         const int32_t first_layout = solutions_2d.Count();
         HandParameters(*optimizer_2d, parameters, EffectiveMaximalCut(group.stock, parameters), scale);
@@ -177,8 +166,7 @@ int32_t stavora_2d::RunPath2D()
             used_stock_2d.AddOrMerge(sheet, layout.repetitions);
             utilization_2d.AddLayout(layout);
         }
-        if (group.part_quantity != 0 && group.part_quantity != placed_count_2d && status == kRunAllPlaced)
-            status = kRunNotAllPlaced;
+        NoteShortfall(group, placed_count_2d, status);
     }
     return status;
 }

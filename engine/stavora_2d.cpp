@@ -2,6 +2,8 @@
 
 #include "cut1d/TCut1D.h"
 #include "cut2d/TCut2D.h"
+#include "engine/run_group.h"
+#include "engine/scale_finder.h"
 #include "model/list_files.h"
 
 stavora_2d::stavora_2d()
@@ -86,6 +88,25 @@ run_result stavora_2d::Run(idle_fn idle)
     const int32_t status_1d = RunPath1D();
     result.status = status_2d != kRunAllPlaced ? status_2d : status_1d;
     return result;
+}
+
+// A group with parts but no stock, or whose sizes no scale fits, is not cut and marks the status;
+// otherwise the group's scale is set and the group is to be cut.
+bool stavora_2d::PrepareGroup(const run_group& group, int32_t& status)
+{
+    if (group.parts.empty()) return false;
+    if (group.stock.empty()) {
+        status = kRunNotAllPlaced;
+        return false;
+    }
+    group_scale found;
+    if (!FindGroupScale(group.parts, group.stock, parameters, found)) {
+        status = kRunNotScalable;
+        return false;
+    }
+    scale = found.scale;
+    decimals = found.decimals;
+    return true;
 }
 
 // Each run path starts its own summaries afresh, with room for every input record.

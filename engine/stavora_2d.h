@@ -14,6 +14,7 @@
 
 class TCut2D;
 class TCut1D;
+struct run_group;
 
 using gather_parts_fn = std::function<void(parts_array_2d&)>;
 using gather_stock_fn = std::function<void(stock_array_2d&)>;
@@ -100,6 +101,7 @@ private:
     void OnSolution2D();
     void OnSolution1D();
     void ForwardProgress();
+    bool PrepareGroup(const run_group& group, int32_t& status);
     void ClearSummaries(stock_array_2d& used_stock, parts_array_2d& placed_parts, garbage_waste_list& garbage,
                         reused_waste_list& reused, material_utilization_list& utilization) const;
 };
