@@ -39,13 +39,13 @@ void FinishPattern(const BarPatternProblem& problem, int32_t barType, TActivity&
 }
 
 struct PieceType {
-    int32_t length = 0;  // kerf included
+    int64_t length = 0;  // kerf included
     int32_t demand = 0;
     int32_t firstFree = 0;
 };
 
 struct BarType {
-    int32_t length = 0;  // kerf included
+    int64_t length = 0;  // kerf included
     int32_t left = 0;
     double cost = 0.0;
     int32_t firstFree = 0;
@@ -79,7 +79,7 @@ bool TApplegate::AllBarPatterns(const BarPatternProblem& problem, TActivityList&
     if (m == 0) return true;
     const int64_t cap = std::min<int64_t>(kMaxPatterns, std::max<int64_t>(1, kMaxPatternCells / m));
     // Below the shortest remaining type nothing more fits: the rest of the pattern is zeros.
-    std::vector<int32_t> suffixMin(static_cast<size_t>(m) + 1, INT32_MAX);
+    std::vector<int64_t> suffixMin(static_cast<size_t>(m) + 1, INT64_MAX);
     for (int32_t t = m - 1; t >= 0; --t)
         suffixMin[static_cast<size_t>(t)] =
             std::min(suffixMin[static_cast<size_t>(t) + 1], problem.pieceLength[static_cast<size_t>(t)]);
@@ -321,8 +321,8 @@ bool TApplegate::GreedyBarPattern(const BarPatternProblem& problem, int32_t barT
     std::vector<int32_t> order(static_cast<size_t>(m));
     std::iota(order.begin(), order.end(), 0);
     auto ratio = [&](int32_t t) {
-        const int32_t length = problem.pieceLength[static_cast<size_t>(t)];
-        return length > 0 ? duals[static_cast<size_t>(t)] / length : 0.0;
+        const int64_t length = problem.pieceLength[static_cast<size_t>(t)];
+        return length > 0 ? duals[static_cast<size_t>(t)] / static_cast<double>(length) : 0.0;
     };
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return ratio(a) > ratio(b); });
     pattern = TActivity(m);
@@ -346,8 +346,9 @@ bool TApplegate::KnapsackBarPattern(const BarPatternProblem& problem, int32_t ba
                                     const std::vector<double>& duals, TActivity& pattern)
 {
     const int32_t m = problem.PieceTypes();
-    const int32_t n = problem.barLength[static_cast<size_t>(barType)];
-    if (n <= 0 || n > kMaxKnapsackPositions) return false;
+    const int64_t barLength = problem.barLength[static_cast<size_t>(barType)];
+    if (barLength <= 0 || barLength > kMaxKnapsackPositions) return false;
+    const auto n = static_cast<int32_t>(barLength);
     int64_t items = 0;
     for (int32_t t = 0; t < m; ++t) items += duals[static_cast<size_t>(t)] > kEps ? 1 : 0;
     if (items * (static_cast<int64_t>(n) + 1) > kMaxKnapsackWork) return false;
@@ -391,7 +392,7 @@ bool TApplegate::KnapsackBarPattern(const BarPatternProblem& problem, int32_t ba
         const int32_t t = lastType[static_cast<size_t>(x)];
         if (t < 0) break;
         ++pattern.counts[static_cast<size_t>(t)];
-        x -= problem.pieceLength[static_cast<size_t>(t)];
+        x -= static_cast<int32_t>(problem.pieceLength[static_cast<size_t>(t)]);
     }
     FinishPattern(problem, barType, pattern);
     pattern.price = bestValue;
@@ -466,7 +467,7 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
         if (same)
             ++pieceTypes.back().demand;
         else
-            pieceTypes.push_back(PieceType{p.length + kerf, 1, static_cast<int32_t>(i)});
+            pieceTypes.push_back(PieceType{static_cast<int64_t>(p.length) + kerf, 1, static_cast<int32_t>(i)});
     }
     std::vector<BarType> barTypes;
     std::vector<int32_t> barPriority;
@@ -479,7 +480,7 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
         if (same) {
             ++barTypes.back().left;
         } else {
-            barTypes.push_back(BarType{s.length + kerf, 1, s.cost, static_cast<int32_t>(j)});
+            barTypes.push_back(BarType{static_cast<int64_t>(s.length) + kerf, 1, s.cost, static_cast<int32_t>(j)});
             barPriority.push_back(s.priority);
         }
     }
@@ -530,7 +531,7 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
             for (int64_t j = 0; j < k; ++j) {
                 BarUtilization bar;
                 bar.barNumber = bars[static_cast<size_t>(bt.firstFree + j)].number;
-                bar.barLength = bt.length - kerf;
+                bar.barLength = static_cast<int32_t>(bt.length - kerf);
                 for (int32_t t = 0; t < problem.PieceTypes(); ++t) {
                     const int32_t c = act->counts[static_cast<size_t>(t)];
                     const PieceType& pt = pieceTypes[static_cast<size_t>(activePieces[static_cast<size_t>(t)])];
@@ -568,7 +569,7 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
             break;
         }
 
-        int32_t longestBarLeft = -1;
+        int64_t longestBarLeft = -1;
         for (int32_t b : activeBars)
             if (barTypes[static_cast<size_t>(b)].left > 0) longestBarLeft = barTypes[static_cast<size_t>(b)].length;
         if (longestBarLeft >= 0) {
@@ -579,7 +580,7 @@ void TApplegate::SelectBarPatterns(SolutionCut1D& solution, const part1d_array& 
             }
             activePieces = std::move(kept);
         }
-        int32_t shortestDemanded = -1;
+        int64_t shortestDemanded = -1;
         for (int32_t t : activePieces)
             if (pieceTypes[static_cast<size_t>(t)].demand > 0) shortestDemanded = pieceTypes[static_cast<size_t>(t)].length;
         std::vector<int32_t> keptBars;

@@ -9,9 +9,9 @@
 
 // The piece types and bar types still in play, lengths enlarged by the kerf.
 struct BarPatternProblem {
-    std::vector<int32_t> pieceLength;
+    std::vector<int64_t> pieceLength;  // 64 bits: a length plus the kerf may pass the int32 range
     std::vector<int32_t> demand;
-    std::vector<int32_t> barLength;
+    std::vector<int64_t> barLength;
     std::vector<int32_t> barsLeft;
     std::vector<double> barCost;
     int32_t optimizationLevel = 1;

@@ -46,8 +46,9 @@ struct BarUtilization {
 };
 
 struct SolutionCut1D {
-    int32_t usedLength = 0;
-    int32_t stockLength = 0;
+    // 64 bits: many bars near the int32 limit must not overflow the totals.
+    int64_t usedLength = 0;
+    int64_t stockLength = 0;
     int32_t barsWithWaste = 0;
     std::vector<int32_t> pieceToBar;  // per piece number: bar number or -1
     std::vector<int32_t> barToIndex;  // per bar number: position in `bars` or -1

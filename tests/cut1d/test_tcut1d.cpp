@@ -1,6 +1,7 @@
 // The optimiser end to end through its public operations, bad input included.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <set>
 
@@ -174,6 +175,11 @@ TEST(TCut1D, HugeKerfAndHugeBarsStayBounded)
     const Result huge = RunJob({{1500000000}, {400000000}, {90000000}}, {{2000000000}, {2000000000}}, 7);
     EXPECT_TRUE(huge.problems.empty());
     EXPECT_EQ(huge.total, 3);
+    // Lengths plus kerf beyond the int32 range.
+    const int32_t top = std::numeric_limits<int32_t>::max();
+    const Result extreme = RunJob({{top}, {top - 1}, {5}, {5}}, {{top}, {top}, {top}}, top);
+    EXPECT_TRUE(extreme.problems.empty());
+    EXPECT_EQ(extreme.total, 3);
 }
 
 TEST(TCut1D, SameSeedSameResult)
