@@ -234,7 +234,7 @@ bool TApplegate::ExactMaximumLength(const BarPatternProblem& problem, TActivityL
     double bestLength = 0.0, bestCost = 0.0, length = 0.0, cost = 0.0;
     int64_t leaves = 0;
     // Long chains of patterns that cannot be used make single assignments costly: steps are capped too.
-    const int64_t stepCap = budget * 8;
+    const int64_t stepCap = budget * 8 + 50000000;
     int64_t steps = 0;
 
     auto apply = [&](int32_t p, int64_t units) {
