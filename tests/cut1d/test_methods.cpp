@@ -255,7 +255,10 @@ INSTANTIATE_TEST_SUITE_P(
         SingleBarCase{"GreedyTakesLongestFirst", 1000, 0, 0, {500, 400, 300, 300}, {0, 1}, 100.0, 1},
         // A bar far beyond any table size is filled greedily, without allocating per position.
         SingleBarCase{"HugeBarFallsBackToGreedy", 2000000000, 3, 2000000000, {900000000, 700000000}, {0, 1}, 399999994.0, 1},
-        SingleBarCase{"NothingFits", 100, 0, 200000, {}, {}, 100.0, 0}),
+        SingleBarCase{"NothingFits", 100, 0, 200000, {}, {}, 100.0, 0},
+        // Pieces without length neither hang the fills nor take room.
+        SingleBarCase{"ZeroLengthGreedy", 1000, 0, 0, {500, 0, 0}, {0, 1, 2}, 500.0, 1},
+        SingleBarCase{"ZeroLengthExact", 1000, 0, 200000, {500, 0, 0}, {0}, 500.0, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PatternSelection, DemandOfSevenOnBarsOfThreeLeavesOneForFirstFit)
