@@ -19,6 +19,7 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     lines.mutation_rate = config.mutation_rate;
     lines.rules.stages = 1 << 20;  // no limit on the nesting depth
     lines.rules.first_direction = 0;
+    lines.rules.rows_first = false;
     lines.staged_order = false;
     lines.routine_pairs = true;
     lines.swap_after = 4;

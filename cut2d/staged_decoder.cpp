@@ -111,9 +111,10 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
     const rect_i32 rr{R.x1, R.y1, R.x2, R.y2};
     const edge_margins em = MarginsFor(g_, rr);
     const bool untouched_sheet = s == 0 && R.x1 == 0 && R.y1 == 0 && R.x2 == g_.length && R.y2 == g_.width;
+    bool row_found = false;
     for (int32_t option = 0; option < 2; ++option) {
         const bool promoted = option == 1;
-        if (promoted && untouched_sheet) continue;  // the first cuts keep the first direction
+        if (promoted && (untouched_sheet || (r_.rows_first && row_found))) continue;  // the first cuts keep the first direction
         const int32_t t = s + option;
         if (t > last_stage_) continue;
         if (main_walk && r_.routine == 1) {
@@ -165,6 +166,7 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
             c.large_leftover = std::max(rest_area, strip_area);
             c.small_leftover = std::min(rest_area, strip_area);
             if (Offer(c, best)) best = c;
+            row_found = !promoted;
             break;
         }
     }
@@ -193,9 +195,11 @@ line_plan staged_decoder::FindLine(int32_t f, int32_t from_rect, bool main_walk)
     int32_t available = GatherLine(f, false);
     if (available < 1) return best;
     for (int32_t r = from_rect; r < ind_.rect_count; ++r) TryRectangle(r, main_walk, false, px, py, available, best);
-    if (best.valid || p.may_rotate != 1 || px == py) return best;
+    if (p.may_rotate != 1 || px == py) return best;
+    // The turned piece competes too: an exact fit in a small rectangle beats a loose one elsewhere.
     available = GatherLine(f, true);
     for (int32_t r = from_rect; r < ind_.rect_count; ++r) TryRectangle(r, main_walk, true, py, px, available, best);
+    if (best.valid && !best.turned) GatherLine(f, false);
     return best;
 }
 

@@ -13,6 +13,9 @@ struct staged_rules {
     int32_t routine = 0;          // 0: each line goes to the smallest rectangle; 1: an opened strip is filled at once
     bool same_height = false;     // the pieces of a final strip keep one height within the tolerance
     int32_t height_tolerance = 0;
+    // A rectangle is taken as one strip of the next stage only when no line fits across it as it is: deep
+    // stages hold only exact fits, so strips are kept low.
+    bool rows_first = true;
 };
 
 // An individual of the staged and nested searches: a guillotine genome with its line-by-line layout.
