@@ -22,7 +22,7 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     lines.rules.rows_first = false;
     lines.staged_order = false;
     lines.routine_pairs = true;
-    lines.swap_after = 4;
+    lines.swap_after = 9;
     stv::RandomSeed(config.seed);
     along_x_.Start(selected, input_, geometry, lines, c);
     // On a square sheet strips along y only repeat the strips along x.

@@ -71,17 +71,20 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
     const int32_t u = trim_xL_ > 0 ? std::max(trim_xL_, length_breakage_ + k) : 0;
     const int32_t m = trim_y0_ > 0 ? std::max(trim_y0_, width_breakage_ + k) : 0;
     const int32_t v = trim_yW_ > 0 ? std::max(trim_yW_, width_breakage_ + k) : 0;
-    const bool trimmed = t + u + m + v > 0;
     const int32_t max_cut = geometry.max_cut;
-    const bool cuts_along_y_first = width_ <= max_cut;
     const int32_t inner_length = length_ - t - u, inner_width = width_ - m - v;
+    // The trim cuts that come first run over the whole sheet, the others only between them.
+    const bool trims_along_y = t > 0 || u > 0, trims_along_x = m > 0 || v > 0;
+    const bool y_first_fits = (!trims_along_y || width_ <= max_cut) && (!trims_along_x || inner_length <= max_cut);
+    const bool x_first_fits = (!trims_along_x || length_ <= max_cut) && (!trims_along_y || inner_width <= max_cut);
+    const bool cuts_along_y_first = y_first_fits;
 
     layout_.pieces.clear();
     layout_.cuts.clear();
     layout_.wastes.clear();
     layout_.row_piece.assign(1, {});
     layout_.row_turned.assign(1, {});
-    if (inner_length < 1 || inner_width < 1 || (trimmed && !cuts_along_y_first && length_ > max_cut)) {
+    if (inner_length < 1 || inner_width < 1 || (!y_first_fits && !x_first_fits)) {
         layout_.wastes.push_back(WasteRect(0, 0, length_, width_));
         layout_.waste.Add(layout_.wastes.back().area());
         return;

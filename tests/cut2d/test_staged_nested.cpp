@@ -2,6 +2,7 @@
 // filling of wastes, determinism and decoding without allocation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -99,10 +100,17 @@ void Dump(const cut_job& job, const TCut2D& cut, const std::vector<std::string>&
 
 }  // namespace
 
+// CUT2D_SEEDS runs more random jobs than the default.
+uint32_t SeedCount(uint32_t standard)
+{
+    const char* more = getenv("CUT2D_SEEDS");
+    return more ? static_cast<uint32_t>(std::max(1, atoi(more))) : standard;
+}
+
 TEST(StagedJobs, EveryLayoutIsValidAndStaged)
 {
     int placed_total = 0, sheets_with_several = 0;
-    for (uint32_t seed = 1; seed <= 200; ++seed) {
+    for (uint32_t seed = 1; seed <= SeedCount(200); ++seed) {
         const staged_job s = RandomStagedJob(seed);
         TCut2D cut;
         LoadStaged(cut, s);
@@ -128,7 +136,7 @@ TEST(StagedJobs, EveryLayoutIsValidAndStaged)
 TEST(NestedJobs, EveryLayoutIsValid)
 {
     int placed_total = 0;
-    for (uint32_t seed = 1; seed <= 120; ++seed) {
+    for (uint32_t seed = 1; seed <= SeedCount(120); ++seed) {
         std::mt19937 rng(seed + 5000);
         const cut_job job = RandomCutJob(rng, seed % 3 == 0);
         TCut2D cut;
