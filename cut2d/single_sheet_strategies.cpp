@@ -1,6 +1,5 @@
 // The staged and nested strategies of the single-sheet optimiser.
 #include <algorithm>
-#include <cmath>
 
 #include "TCutSingleSheet2D.h"
 
@@ -121,16 +120,15 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
                    -> const Cut2DXChromosomeGuillotine& { return *search(pieces, bound, g); });
 
     // Back onto the whole sheet: the trim cuts come first, then the layout inside them.
-    auto move = [&](int32_t& a, int32_t d) { a += d; };
-    for (placed_piece2d& p : lay.pieces) {
-        move(p.x1, t), move(p.x2, t), move(p.y1, m), move(p.y2, m);
-    }
-    for (cut2d& c : lay.cuts) {
-        move(c.x1, t), move(c.x2, t), move(c.y1, m), move(c.y2, m);
-    }
-    for (waste2d& w : lay.wastes) {
-        move(w.x1, t), move(w.x2, t), move(w.y1, m), move(w.y2, m);
-    }
+    auto move = [&](auto& r) {
+        r.x1 += t;
+        r.x2 += t;
+        r.y1 += m;
+        r.y2 += m;
+    };
+    for (placed_piece2d& p : lay.pieces) move(p);
+    for (cut2d& c : lay.cuts) move(c);
+    for (waste2d& w : lay.wastes) move(w);
     const int32_t L = length_, W = width_;
     std::vector<cut2d>& cuts = layout_.cuts;
     std::vector<waste2d>& wastes = layout_.wastes;
