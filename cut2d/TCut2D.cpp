@@ -96,7 +96,8 @@ remnant_rule TCut2D::Impl::SolutionRemnantRule() const
     remnant_rule r;
     r.on = prefer_large_remnant == 1;
     r.staged_method = method == start_method::staged;
-    r.first_direction = first_direction;
+    // The sheets are cut with 0 in place of 2, so the remnant lies where direction 0 leaves it.
+    r.first_direction = first_direction == 2 ? 0 : first_direction;
     return r;
 }
 
@@ -351,8 +352,8 @@ int TCut2D::Impl::RemnantCompare(const sheet_record& a, const sheet_record& b) c
     if (prefer_large_remnant != 1) return 0;
     int32_t ea, eb;
     if (method == start_method::staged) {
-        ea = first_direction == 0 ? a.used_width : a.used_length;
-        eb = first_direction == 0 ? b.used_width : b.used_length;
+        ea = first_direction != 1 ? a.used_width : a.used_length;
+        eb = first_direction != 1 ? b.used_width : b.used_length;
     } else if (a.length > a.width) {
         ea = a.used_length;
         eb = b.used_length;
