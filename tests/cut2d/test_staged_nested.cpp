@@ -421,3 +421,21 @@ TEST(StagedDecoder, DecodingAllocatesNothing)
     EXPECT_EQ(alloc_count::allocations, 0);
     EXPECT_GT(placed, 0);
 }
+
+TEST(StagedRemnant, FirstDirectionTwoIsDirectionZero)
+{
+    // Direction 2 cuts the sheets as direction 0; the remnant rule must measure them the same way.
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        staged_job s = RandomStagedJob(seed);
+        std::string results[2];
+        for (int i = 0; i < 2; ++i) {
+            s.rules.first_direction = i == 0 ? 0 : 2;
+            TCut2D cut;
+            LoadStaged(cut, s);
+            cut.set_PreferLargeRemnant(1);
+            cut.set_OnRunEnd([&] { results[i] = DescribeResult(cut); });
+            cut.StartStaged();
+        }
+        EXPECT_EQ(results[0], results[1]) << "seed " << seed;
+    }
+}
