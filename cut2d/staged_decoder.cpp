@@ -39,6 +39,7 @@ private:
     int32_t AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t stage, uint8_t flag);
     void AddCut(bool along_x, int32_t at, int32_t from, int32_t to, int32_t kerf, int32_t stage);
     void Finish();
+    void UpdateLargest();
 
     Cut2DXChromosomeNStages& ind_;
     const decode_input& in_;
@@ -49,7 +50,26 @@ private:
     const int32_t last_stage_;
     const int32_t final_strip_;
     int32_t q_ = 0;  // piece at the current order position
+    int32_t max_x_ = 0, max_y_ = 0;  // largest extents over the free rectangles
+    int64_t max_area_ = 0;
+    // The last piece size no rectangle took; it stays refused until a line is placed.
+    int32_t refused_x_ = -1, refused_y_ = -1, refused_from_ = -1;
+    bool refused_main_ = false, refused_turn_ = false;
 };
+
+void staged_decoder::UpdateLargest()
+{
+    max_x_ = max_y_ = 0;
+    max_area_ = 0;
+    for (int32_t r = 0; r < ind_.rect_count; ++r) {
+        const waste2d& w = ind_.rects[static_cast<size_t>(r)];
+        if (w.extent_x < 1 || w.extent_y < 1) continue;
+        max_x_ = std::max(max_x_, w.extent_x);
+        max_y_ = std::max(max_y_, w.extent_y);
+        max_area_ = std::max(max_area_, int64_t{w.extent_x} * w.extent_y);
+    }
+    refused_x_ = refused_y_ = -1;
+}
 
 int32_t staged_decoder::AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t stage, uint8_t flag)
 {
@@ -192,13 +212,31 @@ line_plan staged_decoder::FindLine(int32_t f, int32_t from_rect, bool main_walk)
     const part2d& p = pieces_[static_cast<size_t>(q_)];
     const bool t = ind_.turn[static_cast<size_t>(q_)] != 0;
     const int32_t px = t ? p.width : p.length, py = t ? p.length : p.width;
+    const bool may_turn = p.may_rotate == 1 && px != py;
+    // Most pieces fit nowhere once the sheet fills up: refuse them without a scan.
+    const bool room = (px <= max_x_ && py <= max_y_) || (may_turn && py <= max_x_ && px <= max_y_);
+    if (!room || int64_t{px} * py > max_area_) return best;
+    if (px == refused_x_ && py == refused_y_ && may_turn == refused_turn_ && from_rect == refused_from_ &&
+        main_walk == refused_main_)
+        return best;
     int32_t available = GatherLine(f, false);
     if (available < 1) return best;
     for (int32_t r = from_rect; r < ind_.rect_count; ++r) TryRectangle(r, main_walk, false, px, py, available, best);
-    if (p.may_rotate != 1 || px == py) return best;
+    auto refuse = [&] {
+        refused_x_ = px;
+        refused_y_ = py;
+        refused_turn_ = may_turn;
+        refused_from_ = from_rect;
+        refused_main_ = main_walk;
+    };
+    if (!may_turn) {
+        if (!best.valid) refuse();
+        return best;
+    }
     // The turned piece competes too: an exact fit in a small rectangle beats a loose one elsewhere.
     available = GatherLine(f, true);
     for (int32_t r = from_rect; r < ind_.rect_count; ++r) TryRectangle(r, main_walk, true, py, px, available, best);
+    if (!best.valid) refuse();
     if (best.valid && !best.turned) GatherLine(f, false);
     return best;
 }
@@ -320,6 +358,7 @@ void staged_decoder::Run()
     std::fill(I.unplaced.begin(), I.unplaced.begin() + n, uint8_t{1});
     std::fill(I.profile_area.begin(), I.profile_area.end(), 0.0);
     AddRect(0, 0, g_.length, g_.width, 0, 0);
+    UpdateLargest();
 
     for (int32_t f = 0; f < n && I.piece_count < in_.bound; ++f) {
         if (!I.unplaced[static_cast<size_t>(I.order[static_cast<size_t>(f)])]) continue;
@@ -327,12 +366,15 @@ void staged_decoder::Run()
         if (!plan.valid) continue;
         const int32_t strip_rects = I.rect_count;
         Place(plan);
+        UpdateLargest();
         if (r_.routine != 1) continue;
         // Fill the strip just opened with the pieces that follow in the order.
         for (int32_t j = f + 1; j < n && I.piece_count < in_.bound && strip_rects < I.rect_count; ++j) {
             if (!I.unplaced[static_cast<size_t>(I.order[static_cast<size_t>(j)])]) continue;
             const line_plan fill = FindLine(j, strip_rects, false);
-            if (fill.valid) Place(fill);
+            if (!fill.valid) continue;
+            Place(fill);
+            UpdateLargest();
         }
     }
     Finish();
@@ -359,7 +401,6 @@ void staged_decoder::Finish()
         ++pc;
     }
     I.profile_count = pc;
-    I.RecomputeRuns(pieces_);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
