@@ -16,6 +16,7 @@ struct line_plan {
     int32_t pu = 0, pv = 0;  // piece extents along and across the line
     int64_t rect_area = 0;
     int64_t large_leftover = 0, small_leftover = 0;
+    int64_t exact_only = 0;  // leftover area in the last stage, where only exact fits go
 };
 
 class staged_decoder {
@@ -185,6 +186,9 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
             const int64_t strip_area = rest_u > k_ ? (rest_u - k_) * pv : 0;
             c.large_leftover = std::max(rest_area, strip_area);
             c.small_leftover = std::min(rest_area, strip_area);
+            // Trim zones: what a stack or a trimmed piece leaves in the last stage, where only exact fits go.
+            // (The remainder of a first-stage strip is no trim zone: it takes more pieces of its height.)
+            c.exact_only = (t >= 2 && t == last_stage_ ? rest_area : 0) + (t >= 1 && t + 1 == last_stage_ ? strip_area : 0);
             if (Offer(c, best)) best = c;
             row_found = !promoted;
             break;
@@ -196,6 +200,7 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
 bool staged_decoder::Offer(const line_plan& c, const line_plan& best) const
 {
     if (!best.valid) return true;
+    if (c.exact_only != best.exact_only) return c.exact_only < best.exact_only;
     if (c.rect_area != best.rect_area) return c.rect_area < best.rect_area;
     if (c.large_leftover != best.large_leftover) return c.large_leftover > best.large_leftover;
     if (c.small_leftover != best.small_leftover) return c.small_leftover < best.small_leftover;
