@@ -75,6 +75,7 @@ void staged_decoder::UpdateLargest()
 int32_t staged_decoder::AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t stage, uint8_t flag)
 {
     const size_t i = static_cast<size_t>(ind_.rect_count);
+    if (i >= ind_.rects.size()) return -1;  // cannot happen: sized for the worst case
     waste2d& w = ind_.rects[i];
     w = waste2d{};
     w.x1 = x1;
@@ -90,6 +91,7 @@ int32_t staged_decoder::AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
 
 void staged_decoder::AddCut(bool along_x, int32_t at, int32_t from, int32_t to, int32_t kerf, int32_t stage)
 {
+    if (static_cast<size_t>(ind_.cut_count) >= ind_.cuts.size()) return;  // cannot happen: sized for the worst case
     cut2d& c = ind_.cuts[static_cast<size_t>(ind_.cut_count++)];
     c = cut2d{};
     if (along_x) {
@@ -475,6 +477,9 @@ struct level_walk {
 void Cut2DXChromosomeNStages::SizeStaged(int32_t n, int32_t bound, int32_t group_total)
 {
     Size(n, bound, group_total);
+    // A line of c pieces makes at most c + 3 cuts and 3 rectangles.
+    cuts.resize(static_cast<size_t>(4 * bound + 4));
+    rects.resize(static_cast<size_t>(4 * bound + 4));
     rect_stage.resize(rects.size());
     rect_flag.resize(rects.size());
     line.resize(static_cast<size_t>(std::max(n, 1)));
