@@ -137,7 +137,8 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
     bool row_found = false;
     for (int32_t option = 0; option < 2; ++option) {
         const bool promoted = option == 1;
-        if (promoted && (untouched_sheet || (r_.rows_first && row_found))) continue;  // the first cuts keep the first direction
+        // The untouched sheet keeps the first direction for its first cuts.
+        if (promoted && (untouched_sheet || (r_.rows_first && row_found))) continue;
         const int32_t t = s + option;
         if (t > last_stage_) continue;
         if (main_walk && r_.routine == 1) {
@@ -198,7 +199,8 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
     }
 }
 
-// Smaller rectangles first; in one rectangle the split that keeps the larger leftover as large as possible.
+// Less trim zone first, then the smaller rectangle; in one rectangle the split that keeps the larger leftover as
+// large as possible.
 bool staged_decoder::Offer(const line_plan& c, const line_plan& best) const
 {
     if (!best.valid) return true;
