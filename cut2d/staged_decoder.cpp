@@ -155,8 +155,12 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
         const int32_t far_u_margin = ux ? em.u : em.v;
         const int32_t pu = ux ? px : py;
         const int32_t pv = ux ? py : px;
+        // No piece reaches into a far trim, not even where the fit test lets a leftover below one kerf pass.
+        const int32_t trim_u = far_u ? (ux ? g_.trim_xL : g_.trim_yW) : 0;
+        const bool far_v = ux ? em.yW : em.xL;
+        const int32_t trim_v = far_v ? (ux ? g_.trim_yW : g_.trim_xL) : 0;
         const int32_t rest_v = ext_v - ov - pv;
-        if (rest_v < 0 || ext_u - ou < pu) continue;
+        if (rest_v < trim_v || ext_u - ou - trim_u < pu) continue;
         // Cuts of stage t run across the rectangle, those of stage t + 1 across the line's strip.
         if ((rest_v > 0 || ov > 0) && ext_u > g_.max_cut) continue;
         const bool next_possible = t + 1 <= last_stage_ && pv <= g_.max_cut;
@@ -164,13 +168,13 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
             const int32_t reference = ext_u - ou - (far_u ? far_u_margin : 0);
             if (reference - pu > r_.height_tolerance) continue;
         }
-        int32_t most = static_cast<int32_t>((int64_t{ext_u} - ou + k_) / (int64_t{pu} + k_));
+        int32_t most = static_cast<int32_t>((int64_t{ext_u} - ou - trim_u + k_) / (int64_t{pu} + k_));
         most = std::min(most, available);
         if (!next_possible) most = std::min(most, 1);
         for (int32_t count = most; count >= 1; --count) {
             const int64_t lu = int64_t{count} * pu + int64_t{count - 1} * k_;
             const int64_t rest_u = ext_u - ou - lu;
-            if (rest_u < 0) continue;
+            if (rest_u < trim_u) continue;
             const bool needs_next = count > 1 || rest_u > 0 || ou > 0;
             if (needs_next && !next_possible) continue;
             const int32_t lx = static_cast<int32_t>(ux ? lu : pv), ly = static_cast<int32_t>(ux ? pv : lu);

@@ -439,3 +439,29 @@ TEST(StagedRemnant, FirstDirectionTwoIsDirectionZero)
         EXPECT_EQ(results[0], results[1]) << "seed " << seed;
     }
 }
+
+TEST(StagedTrims, NoPieceReachesIntoAFarTrim)
+{
+    // All four trims: a 14 wide piece would fill 3 + 14 = 17 to the edge, over the trim of 2 at x = 17.
+    cut_job job;
+    job.kerf = 1;
+    job.optimization_level = 1;
+    for (int i = 0; i < 3; ++i) job.pieces.push_back(job_piece{14, 10, 0, -1});
+    job.pieces.push_back(job_piece{12, 10, 0, -1});
+    job.stock.push_back(job_stock{17, 30, 2, 3, 3, 2, 0, -1});
+    for (int32_t first_direction = 0; first_direction < 2; ++first_direction) {
+        staged_job s{job, staged_rules_check{3, first_direction, false, 0}, 0, 0};
+        TCut2D cut;
+        LoadStaged(cut, s);
+        std::vector<std::string> violations;
+        int32_t placed = 0;
+        cut.set_OnRunEnd([&] {
+            violations = CheckResult(cut, job);
+            for (const std::string& v : CheckStagedResult(cut, job, s.rules)) violations.push_back(v);
+            placed = cut.GetPlacedPieceCount();
+        });
+        cut.StartStaged();
+        EXPECT_TRUE(violations.empty()) << "first direction " << first_direction << ": " << violations.front();
+        EXPECT_EQ(placed, 1) << "first direction " << first_direction;  // only the 12 wide piece fits
+    }
+}
