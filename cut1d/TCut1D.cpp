@@ -14,6 +14,17 @@
 namespace {
 constexpr double kAngleTolerance = 1e-5;
 
+// The order in which the methods see the pieces: by group, longest first; equal pieces side by side.
+bool LongestFirst(const part1d& a, const part1d& b)
+{
+    if (a.group != b.group) return a.group < b.group;
+    if (a.length != b.length) return a.length > b.length;
+    if (a.angle1 != b.angle1) return a.angle1 < b.angle1;
+    if (a.angle2 != b.angle2) return a.angle2 < b.angle2;
+    if (a.value != b.value) return a.value < b.value;
+    return a.number < b.number;
+}
+
 bool AnyAngled(const part1d_array& pieces)
 {
     for (const auto& p : pieces)
@@ -84,6 +95,8 @@ SolutionCut1D TCut1D::Impl::SolveGroup(MethodContext& ctx, const part1d_array& g
         p.angle1 = 90.0;
         p.angle2 = 90.0;
     }
+    // The stand-in lengths may change the order; the methods expect the longest first.
+    std::sort(allowance.begin(), allowance.end(), LongestFirst);
     SolutionCut1D mapped = RunMethodList(ctx, allowance, main, alt);
     part1d_array realByNumber(pieces.size());
     for (const auto& p : groupPieces) realByNumber[static_cast<size_t>(p.number)] = p;
@@ -143,14 +156,7 @@ void TCut1D::Impl::Run()
         }
         kept = std::move(limited);
     }
-    std::sort(work.begin(), work.end(), [](const part1d& a, const part1d& b) {
-        if (a.group != b.group) return a.group < b.group;
-        if (a.length != b.length) return a.length > b.length;
-        if (a.angle1 != b.angle1) return a.angle1 < b.angle1;
-        if (a.angle2 != b.angle2) return a.angle2 < b.angle2;
-        if (a.value != b.value) return a.value < b.value;
-        return a.number < b.number;
-    });
+    std::sort(work.begin(), work.end(), LongestFirst);
     auto byPriority = [](bool longestFirst) {
         return [longestFirst](const stock1d& a, const stock1d& b) {
             if (a.priority != b.priority) return a.priority < b.priority;
