@@ -1,6 +1,5 @@
 #include "cli/cli_pictures.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include <QGuiApplication>
@@ -53,7 +52,7 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
 {
     if (options.pdf_file.empty() && options.png_dir.empty() && options.bmp_dir.empty()) return true;
     // Drawing needs a GUI application but never a screen.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "stavora-cli";
     char* argv[] = {name, nullptr};

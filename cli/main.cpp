@@ -1,5 +1,11 @@
 // stavora-cli: the cutting engine without a screen, for batch jobs, servers and scripts.
+#ifdef _WIN32
+#include <io.h>
+#define STAVORA_ISATTY(f) _isatty(_fileno(f))
+#else
 #include <unistd.h>
+#define STAVORA_ISATTY(f) isatty(fileno(f))
+#endif
 
 #include <cstdio>
 #include <iostream>
@@ -45,7 +51,7 @@ int main(int argc, char** argv)
     facade.decimal_input = job.decimal_input;
     facade.fraction_input = job.fraction_input;
 
-    const bool show_progress = isatty(STDERR_FILENO) != 0;
+    const bool show_progress = STAVORA_ISATTY(stderr) != 0;
     const run_result result = facade.Run([&] {
         if (!show_progress) return;
         const run_progress& p = facade.last_progress;
