@@ -91,6 +91,19 @@ bool CheckSize(const fractional_double& v, bool zero_allowed, const std::string&
     return true;
 }
 
+// End angles of linear parts: a cut at 0 or 180 degrees or beyond does not exist.
+bool CheckAngles(const part_as_number_2d& part, const std::string& where, std::string& error)
+{
+    for (const auto& [angle, field] : {std::pair{part.end_angle_1, "end_angle_1"}, std::pair{part.end_angle_2, "end_angle_2"}}) {
+        if (!(angle > 0.0 && angle < 180.0)) {
+            error = where + ", " + field + ": must lie between 0 and 180 degrees, is " + std::to_string(angle);
+            return false;
+        }
+    }
+    return true;
+}
+bool CheckAngles(const stock_as_number_2d&, const std::string&, std::string&) { return true; }
+
 template <class Record>
 bool CheckRecords(record_array<Record>& records, const std::string& file, bool round_up, int32_t denominator,
                   form_marks& marks, std::string& error)
@@ -101,6 +114,7 @@ bool CheckRecords(record_array<Record>& records, const std::string& file, bool r
         // A width of 0 makes a linear piece or a bar.
         if (!CheckSize(r.length, false, where, "length", error) || !CheckSize(r.width, true, where, "width", error))
             return false;
+        if (!CheckAngles(r, where, error)) return false;
         if (r.quantity < 1) {
             error = where + ", quantity: must be at least 1, is " + std::to_string(r.quantity);
             return false;

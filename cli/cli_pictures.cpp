@@ -1,10 +1,12 @@
 #include "cli/cli_pictures.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include <QGuiApplication>
 
 #include "i18n/ui_texts.h"
+#include "render/draw_bar.h"
 #include "render/draw_layout.h"
 
 namespace {
@@ -12,6 +14,12 @@ namespace {
 // The picture size of a layout in the window's results view on a common screen.
 constexpr int kPictureBoxWidth = 1200;
 constexpr int kPictureBoxHeight = 900;
+
+// The platform's own notices (a missing runtime folder and the like) are not the user's concern.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
 
 QFont DrawingFont()
 {
@@ -31,17 +39,23 @@ bool WriteImages(const std::string& dir, const char* format, const stavora_2d& f
     }
     const QImage hatch = MakeHatchPattern();
     const QFont font = DrawingFont();
+    auto save = [&](const QImage& picture, const std::string& name) {
+        const std::filesystem::path file = std::filesystem::path(dir) / (name + "." + format);
+        if (picture.save(QString::fromStdString(file.string()), format)) return true;
+        error = file.string() + ": cannot write the picture";
+        return false;
+    };
     int number = 0;
     for (const auto& layout : facade.solutions_2d) {
         ++number;
         const auto picture = DrawLayoutPicture(*layout, kPictureBoxWidth, kPictureBoxHeight, hatch, flags, font);
-        if (!picture) continue;
-        const std::filesystem::path file =
-            std::filesystem::path(dir) / ("Sheet" + std::to_string(number) + "." + format);
-        if (!picture->save(QString::fromStdString(file.string()), format)) {
-            error = file.string() + ": cannot write the picture";
-            return false;
-        }
+        if (picture && !save(*picture, "Sheet" + std::to_string(number))) return false;
+    }
+    number = 0;
+    for (const auto& bar : facade.solutions_1d) {
+        ++number;
+        const auto picture = DrawBarLayoutPicture(*bar, kPictureBoxWidth, hatch, flags, font);
+        if (picture && !save(*picture, "Bar" + std::to_string(number))) return false;
     }
     return true;
 }
@@ -53,6 +67,7 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
     if (options.pdf_file.empty() && options.png_dir.empty() && options.bmp_dir.empty()) return true;
     // Drawing needs a GUI application but never a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
     int argc = 1;
     char name[] = "stavora-cli";
     char* argv[] = {name, nullptr};
@@ -67,7 +82,8 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
     if (!options.pdf_file.empty()) {
         QFont font(QStringLiteral("Tahoma"));
         font.setPointSize(12);
-        if (!WriteLayoutsPdf(QString::fromStdString(options.pdf_file), facade.solutions_2d, flags, font)) {
+        if (!WriteLayoutsPdf(QString::fromStdString(options.pdf_file), facade.solutions_2d, facade.solutions_1d, flags,
+                             font)) {
             error = options.pdf_file + ": cannot write the PDF";
             return false;
         }

@@ -13,6 +13,7 @@
 #include <QPen>
 
 #include "i18n/ui_texts.h"
+#include "render/draw_bar.h"
 
 namespace {
 
@@ -294,6 +295,12 @@ void DrawLayoutOnPage(QPainter& painter, const Solution2D& solution, int page_wi
 bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
                      const layout_display_flags& flags, const QFont& font)
 {
+    return WriteLayoutsPdf(file_name, solutions, TOwningList<Solution1D>{}, flags, font);
+}
+
+bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
+                     const TOwningList<Solution1D>& bars, const layout_display_flags& flags, const QFont& font)
+{
     auto layout_for = [](const Solution2D* solution) {
         const bool portrait =
             solution && solution->sheet_width.AsDouble() > solution->sheet_length.AsDouble();
@@ -318,6 +325,23 @@ bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& so
         }
         first = false;
         DrawLayoutOnPage(painter, *solution, writer.width(), writer.height(), flags, font);
+    }
+
+    // Bars are long and thin: they share landscape pages.
+    painter.setFont(font);
+    const int block = BarLayoutHeight(painter);
+    int y = writer.height();
+    for (const auto& bar : bars) {
+        if (y + block > writer.height()) {
+            if (!first) {
+                writer.setPageLayout(layout_for(nullptr));
+                if (!writer.newPage()) return false;
+            }
+            first = false;
+            y = 0;
+        }
+        DrawBarLayout(painter, *bar, 0, y, writer.width(), nullptr, flags);
+        y += block;
     }
     return painter.end();
 }

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QString>
 
+#include "engine/solution1d.h"
 #include "engine/solution2d.h"
 #include "util/tlista.h"
 
@@ -55,3 +56,6 @@ std::array<QString, 3> LayoutStatisticsLines(const Solution2D& solution);
 // 300 dots per inch, 10 mm margins); false when the file cannot be written.
 bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
                      const layout_display_flags& flags, const QFont& font);
+// The same, followed by the bar layouts, as many to a landscape page as fit.
+bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
+                     const TOwningList<Solution1D>& bars, const layout_display_flags& flags, const QFont& font);

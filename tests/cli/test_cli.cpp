@@ -150,3 +150,36 @@ TEST(Cli, DrawsPdfAndPicturesWithoutADisplay)
     EXPECT_TRUE(std::filesystem::exists(dir / "Sheet1.png"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Sheet1.bmp"));
 }
+
+TEST(Cli, CutsBarsWithMitredEnds)
+{
+    const std::string parts = WriteFile(
+        "bars.xml",
+        "<data><parts>"
+        "<row><length>1000</length><width>0</width><quantity>3</quantity><label>batten</label></row>"
+        "<row><length>850</length><width>0</width><quantity>4</quantity><label>frame</label>"
+        "<end_angle_1>45</end_angle_1><end_angle_2>45</end_angle_2></row>"
+        "</parts></data>");
+    const std::string stock = WriteFile(
+        "bar_stock.xml", "<data><stock><row><length>6000</length><width>0</width><quantity>3</quantity>"
+                         "<trim_left>10</trim_left><trim_right>10</trim_right></row></stock></data>");
+    const std::string json = (TempDir() / "bars.json").string();
+    const auto pictures = TempDir() / "bar_pictures";
+    const run_output r =
+        RunCli("--parts " + parts + " --stock " + stock + " --linear-kerf 3 --json " + json + " --png " +
+               pictures.string());
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("Bar layout 1"), std::string::npos) << r.out;
+    const std::string text = ReadFile(json);
+    for (const char* key : {"\"layouts_1d\"", "\"barLength\": 5980", "\"stockLength\": 6000", "\"angle1\"",
+                            "\"partIndex\"", "\"garbage_waste_1d\"", "\"reused_waste_1d\"", "\"utilization_1d\""})
+        EXPECT_NE(text.find(key), std::string::npos) << key;
+    EXPECT_TRUE(std::filesystem::exists(pictures / "Bar1.png"));
+
+    const std::string bad_angle = WriteFile(
+        "bad_angle.xml", "<data><parts><row><length>850</length><width>0</width><end_angle_1>190</end_angle_1>"
+                         "</row></parts></data>");
+    const run_output refused = RunCli("--parts " + bad_angle + " --stock " + stock);
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_NE(refused.err.find("bad_angle.xml, row 1, end_angle_1"), std::string::npos) << refused.err;
+}
