@@ -5,6 +5,9 @@
 
 namespace {
 
+// How many piece sizes that follow in the order the strip-filling routine weighs for each line.
+constexpr int32_t kFillWindow = 24;
+
 // A line of identical pieces offered for one rectangle.
 struct line_plan {
     bool valid = false;
@@ -381,11 +384,31 @@ void staged_decoder::Run()
         Place(plan);
         UpdateLargest();
         if (r_.routine != 1) continue;
-        // Fill the strip just opened with the pieces that follow in the order.
-        for (int32_t j = f + 1; j < n && I.piece_count < in_.bound && strip_rects < I.rect_count; ++j) {
-            if (!I.unplaced[static_cast<size_t>(I.order[static_cast<size_t>(j)])]) continue;
-            const line_plan fill = FindLine(j, strip_rects, false);
-            if (!fill.valid) continue;
+        // Fill the strip just opened: each time with the line of the pieces that follow in the order that
+        // leaves the least trim zone and covers the most area.
+        while (I.piece_count < in_.bound && strip_rects < I.rect_count) {
+            int32_t chosen = -1;
+            line_plan fill;
+            int32_t last_x = -1, last_y = -1;
+            int32_t sizes_seen = 0;
+            for (int32_t j = f + 1; j < n && sizes_seen < kFillWindow; ++j) {
+                const int32_t pid = I.order[static_cast<size_t>(j)];
+                if (!I.unplaced[static_cast<size_t>(pid)]) continue;
+                const part2d& p = pieces_[static_cast<size_t>(pid)];
+                if (p.length == last_x && p.width == last_y) continue;  // the same size gives the same line
+                last_x = p.length;
+                last_y = p.width;
+                ++sizes_seen;
+                const line_plan c = FindLine(j, strip_rects, false);
+                if (!c.valid) continue;
+                const int64_t area = int64_t{c.count} * c.pu * c.pv, best_area = int64_t{fill.count} * fill.pu * fill.pv;
+                if (chosen < 0 || c.exact_only < fill.exact_only || (c.exact_only == fill.exact_only && area > best_area)) {
+                    chosen = j;
+                    fill = c;
+                }
+            }
+            if (chosen < 0) break;
+            FindLine(chosen, strip_rects, false);  // gathers the line's positions again
             Place(fill);
             UpdateLargest();
         }
