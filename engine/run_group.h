@@ -1,6 +1,7 @@
 #pragma once
 // One material group of a run: the usable records of one material (and width, for bars).
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/stavora_2d.h"
@@ -47,6 +48,19 @@ run_group CollectGroup(const parts_array_2d& parts, const stock_array_2d& stock,
 inline void NoteShortfall(const run_group& group, int32_t placed, int32_t& status)
 {
     if (group.part_quantity != 0 && group.part_quantity != placed && status == kRunAllPlaced) status = kRunNotAllPlaced;
+}
+
+// Counts one more of the first listed layout equal to `layout`, or appends it when there is none.
+template <class Layout>
+void AddOrRepeat(TOwningList<Layout>& layouts, std::unique_ptr<Layout> layout, int32_t Layout::*count)
+{
+    for (auto& existing : layouts) {
+        if (existing->SameLayout(*layout)) {
+            ++((*existing).*count);
+            return;
+        }
+    }
+    layouts.Add(std::move(layout));
 }
 
 // Sizes in integer units of a run: floor(value * scale + 0.5).

@@ -159,14 +159,6 @@ void stavora_2d::OnSolution1D()
         layout->waste = cut.GetBarWaste(b).value_or(cut1d_bar_waste{}).waste / scale;
         if (!decimal_input) layout->waste.FractionFromDecimal(denominator);
 
-        bool merged = false;
-        for (auto& existing : solutions_1d) {
-            if (existing->SameLayout(*layout)) {
-                ++existing->repeat;
-                merged = true;
-                break;
-            }
-        }
-        if (!merged) solutions_1d.Add(std::move(layout));
+        AddOrRepeat(solutions_1d, std::move(layout), &Solution1D::repeat);
     }
 }

@@ -186,7 +186,6 @@ void stavora_2d::OnSolution2D()
         layout->sheet_source_index = sheet_data.source_index;
         const auto stock_unit = cut.GetRepositoryPiece(cut.GetSheetStockIndex(s).value_or(-1));
         if (!stock_unit) continue;
-        layout->cost = stock_unit->value;
         layout->sheet_length = from_units(stock_unit->length);
         layout->sheet_width = from_units(stock_unit->width);
 
@@ -263,14 +262,6 @@ void stavora_2d::OnSolution2D()
             layout->cuts.push_back(c);
         }
 
-        bool merged = false;
-        for (auto& existing : solutions_2d) {
-            if (existing->SameLayout(*layout)) {
-                ++existing->repetitions;
-                merged = true;
-                break;
-            }
-        }
-        if (!merged) solutions_2d.Add(std::move(layout));
+        AddOrRepeat(solutions_2d, std::move(layout), &Solution2D::repetitions);
     }
 }
