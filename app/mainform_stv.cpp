@@ -754,6 +754,10 @@ void Tf2D::RunEnded(const run_outcome& outcome)
         Inform(this, outcome.error);
     else if (outcome.result.status == kRunNotAllPlaced)
         Inform(this, Text(ui_text::NotAllOptimized));
+    else if (outcome.result.status == kRunNotScalable)
+        // A material that was skipped must not look like a finished job.
+        Inform(this, QStringLiteral("Some pieces were not optimized: their sizes are too large, or have too many "
+                                    "decimal places, to be cut exactly."));
     emit RunFinished();
     if (close_requested_) close();
 }

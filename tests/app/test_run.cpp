@@ -222,6 +222,16 @@ private slots:
         QCOMPARE(window_->pcResults->count(), 0);
     }
 
+    void sizesThatCannotBeCutExactlyAreReported()
+    {
+        FillRow(Parts(), 1, {"300000000", "400", "1", "", ""});
+        FillRow(Stock(), 1, {"400000000", "1000", "1", "", ""});
+        QVERIFY(Start());
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(prompts_.messages.front().contains(QStringLiteral("too large")));
+        QCOMPARE(window_->pcResults->count(), 0);
+    }
+
     void controlsWaitDuringTheRun()
     {
         FillThreeLayoutJob();
