@@ -56,6 +56,8 @@ struct HeuristicCase {
     const char* name;
     Heuristic run;
 };
+// Cases print by name (the default dump shows pointer bytes that change every run).
+void PrintTo(const HeuristicCase& c, std::ostream* out) { *out << c.name; }
 
 class Heuristics : public ::testing::TestWithParam<HeuristicCase> {};
 
@@ -216,6 +218,8 @@ struct SingleBarCase {
     double waste;
     int32_t repeats;
 };
+// Cases print by name (the default dump shows pointer bytes that change every run).
+void PrintTo(const SingleBarCase& c, std::ostream* out) { *out << c.name; }
 
 class SingleBar : public ::testing::TestWithParam<SingleBarCase> {};
 

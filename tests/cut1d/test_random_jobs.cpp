@@ -95,6 +95,8 @@ struct JobKind {
     bool angled;
     bool band;  // a leftover band between garbage and reusable waste
 };
+// Cases print by name (the default dump shows pointer bytes that change every run).
+void PrintTo(const JobKind& c, std::ostream* out) { *out << c.name; }
 
 class RandomJobs : public ::testing::TestWithParam<JobKind> {};
 
