@@ -5,10 +5,11 @@
 
 #include "util/random.h"
 
-void genome_operators::Bind(const std::vector<part2d>& pieces, const decode_input& input)
+void genome_operators::Bind(const std::vector<part2d>& pieces, const decode_input& input, equal_keys equal)
 {
     pieces_ = &pieces;
     input_ = &input;
+    equal_ = equal;
     const size_t n = pieces.size();
     run_start_.reserve(n);
     run_length_.reserve(n);
@@ -69,7 +70,7 @@ void genome_operators::InitialOrder(Cut2DXChromosomeGuillotine& ind, char which)
     auto piece = [&](int32_t i) -> const part2d& { return P[static_cast<size_t>(i)]; };
     auto area = [&](int32_t i) { return int64_t{piece(i).length} * piece(i).width; };
     if (which == 'A' || which == 'D' || which == 'E') {
-        std::sort(ind.order.begin(), ind.order.end(), [&](int32_t a, int32_t b) {
+        auto before = [&](int32_t a, int32_t b) {
             const part2d& x = piece(a);
             const part2d& y = piece(b);
             if (x.priority != y.priority) return x.priority < y.priority;
@@ -77,7 +78,11 @@ void genome_operators::InitialOrder(Cut2DXChromosomeGuillotine& ind, char which)
             if (which == 'A') return area(a) > area(b);
             if (which == 'D') return std::max(x.length, x.width) > std::max(y.length, y.width);
             return std::min(x.length, x.width) > std::min(y.length, y.width);
-        });
+        };
+        if (equal_ == equal_keys::keep_order)
+            std::stable_sort(ind.order.begin(), ind.order.end(), before);
+        else
+            std::sort(ind.order.begin(), ind.order.end(), before);
         return;
     }
     // B and C move whole runs of identical pieces inside each priority group.

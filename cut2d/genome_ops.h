@@ -1,5 +1,5 @@
 #pragma once
-// Genome operators of the line-based searches: initial orders, random run orders and mutation.
+// Genome operators of the guillotine and line-based searches: initial orders, random run orders and mutation.
 #include <cstdint>
 #include <vector>
 
@@ -7,7 +7,9 @@
 
 class genome_operators {
 public:
-    void Bind(const std::vector<part2d>& pieces, const decode_input& input);
+    // How the single-key initial orders leave pieces that compare equal.
+    enum class equal_keys { keep_order, any_order };
+    void Bind(const std::vector<part2d>& pieces, const decode_input& input, equal_keys equal);
     // Sets up parent i (the first of an initial pair) of a search with c iterations and strategy index s.
     void Initialise(Cut2DXChromosomeGuillotine& ind, int32_t parent_index, int32_t iterations, int32_t strategy_index);
     // Order swaps are made only for parents with an index above swap_after.
@@ -20,5 +22,6 @@ private:
 
     const std::vector<part2d>* pieces_ = nullptr;
     const decode_input* input_ = nullptr;
+    equal_keys equal_ = equal_keys::keep_order;
     std::vector<int32_t> run_start_, run_length_, runs_, scratch_;
 };

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "genome_ops.h"
 #include "guillotine_decoder.h"
 
 struct guillotine_search_config {
@@ -33,9 +34,6 @@ public:
 private:
     Cut2DXChromosomeGuillotine& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
     void InitialiseParents(const guillotine_search_config& config);
-    void InitialOrder(Cut2DXChromosomeGuillotine& ind, char which);
-    void RandomRunOrder(Cut2DXChromosomeGuillotine& ind);
-    void Mutate(Cut2DXChromosomeGuillotine& child, int32_t parent_index, double rate);
     void Evaluate(Cut2DXChromosomeGuillotine& ind);
     void SortRange(int32_t from, int32_t to);
 
@@ -45,7 +43,7 @@ private:
     std::vector<Cut2DXChromosomeGuillotine> storage_;
     std::vector<int32_t> slot_;
     std::vector<int32_t> sort_buffer_;
-    std::vector<int32_t> run_start_, run_length_, scratch_order_;
+    genome_operators ops_;
     Cut2DXChromosomeGuillotine best_;
     bool stop_ = true;
     bool improved_ = false;

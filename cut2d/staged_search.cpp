@@ -29,7 +29,7 @@ void line_population::Start(const std::vector<part2d>& selected, const decode_in
     size_ = 2 * parents_;
     elite_ = std::min(parents_, 5);
     const int32_t n = input.count();
-    ops_.Bind(selected, input);
+    ops_.Bind(selected, input, genome_operators::equal_keys::any_order);
     if (static_cast<int32_t>(storage_.size()) < size_) storage_.resize(static_cast<size_t>(size_));
     slot_.resize(static_cast<size_t>(size_));
     std::iota(slot_.begin(), slot_.end(), 0);
