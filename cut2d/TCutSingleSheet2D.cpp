@@ -205,13 +205,8 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
 
     SelectPieces();
     if (selected_.empty()) {
-        waste2d w;
-        w.x2 = length_;
-        w.y2 = width_;
-        w.extent_x = length_;
-        w.extent_y = width_;
-        layout_.wastes.push_back(w);
-        layout_.waste.Add(w.area());
+        layout_.wastes.push_back(waste2d::Spanning(0, 0, length_, width_));
+        layout_.waste.Add(layout_.wastes.back().area());
     } else {
         sheet_geometry g;
         g.length = length_;

@@ -321,14 +321,7 @@ int32_t guillotine_decoder::AddCut(int32_t x1, int32_t y1, int32_t x2, int32_t y
 
 int32_t guillotine_decoder::AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    waste2d& w = ind_.rects[static_cast<size_t>(ind_.rect_count)];
-    w = waste2d{};
-    w.x1 = x1;
-    w.y1 = y1;
-    w.x2 = x2;
-    w.y2 = y2;
-    w.extent_x = x2 - x1;
-    w.extent_y = y2 - y1;
+    ind_.rects[static_cast<size_t>(ind_.rect_count)] = waste2d::Spanning(x1, y1, x2, y2);
     return ind_.rect_count++;
 }
 

@@ -76,6 +76,19 @@ struct waste2d {
     int32_t cut_left = -1, cut_bottom = -1, cut_right = -1, cut_top = -1;
     int32_t sibling = -1;
 
+    // The rectangle from (x1, y1) to (x2, y2), not yet linked to any cut.
+    static waste2d Spanning(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+    {
+        waste2d w;
+        w.x1 = x1;
+        w.y1 = y1;
+        w.x2 = x2;
+        w.y2 = y2;
+        w.extent_x = x2 - x1;
+        w.extent_y = y2 - y1;
+        return w;
+    }
+
     double area() const { return static_cast<double>(extent_x) * static_cast<double>(extent_y); }
 };
 

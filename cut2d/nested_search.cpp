@@ -59,22 +59,6 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     best_ = best;
 }
 
-namespace {
-
-waste2d Rect(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
-{
-    waste2d w;
-    w.x1 = x1;
-    w.y1 = y1;
-    w.x2 = x2;
-    w.y2 = y2;
-    w.extent_x = x2 - x1;
-    w.extent_y = y2 - y1;
-    return w;
-}
-
-}  // namespace
-
 std::vector<hole2d> HolesInside(const std::vector<hole2d>& holes, int32_t dx, int32_t dy, int32_t length, int32_t width)
 {
     std::vector<hole2d> out;
@@ -116,7 +100,7 @@ void nested_layout::Add(const Cut2DXChromosomeGuillotine& r, const std::vector<i
     if (!with_wastes) return;
     for (int32_t j = 0; j < r.rect_count; ++j) {
         const waste2d& w = r.rects[static_cast<size_t>(j)];
-        wastes.push_back(Rect(w.x1 + dx, w.y1 + dy, w.x2 + dx, w.y2 + dy));
+        wastes.push_back(waste2d::Spanning(w.x1 + dx, w.y1 + dy, w.x2 + dx, w.y2 + dy));
     }
 }
 
@@ -200,7 +184,7 @@ void FillWastes(nested_layout& lay, const std::vector<part2d>& loaded, std::vect
             for (size_t j = first_new; j < lay.loaded.size(); ++j) placed[static_cast<size_t>(lay.loaded[j])] = 1;
             if (sub.rect_count == 1) {
                 const waste2d& left = sub.rects[0];
-                lay.wastes[w] = Rect(left.x1 + room.x1, left.y1 + room.y1, left.x2 + room.x1, left.y2 + room.y1);
+                lay.wastes[w] = waste2d::Spanning(left.x1 + room.x1, left.y1 + room.y1, left.x2 + room.x1, left.y2 + room.y1);
             } else {
                 lay.wastes.erase(lay.wastes.begin() + static_cast<std::ptrdiff_t>(w));
                 --w;

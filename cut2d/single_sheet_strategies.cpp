@@ -5,18 +5,6 @@
 
 namespace {
 
-waste2d WasteRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
-{
-    waste2d w;
-    w.x1 = x1;
-    w.y1 = y1;
-    w.x2 = x2;
-    w.y2 = y2;
-    w.extent_x = x2 - x1;
-    w.extent_y = y2 - y1;
-    return w;
-}
-
 cut2d Cut(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t kerf)
 {
     cut2d c;
@@ -84,7 +72,7 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
     layout_.row_piece.assign(1, {});
     layout_.row_turned.assign(1, {});
     if (inner_length < 1 || inner_width < 1 || (!y_first_fits && !x_first_fits)) {
-        layout_.wastes.push_back(WasteRect(0, 0, length_, width_));
+        layout_.wastes.push_back(waste2d::Spanning(0, 0, length_, width_));
         layout_.waste.Add(layout_.wastes.back().area());
         return;
     }
@@ -135,21 +123,21 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
     auto along_y = [&](int32_t y1, int32_t y2) {
         if (t > 0) {
             cuts.push_back(Cut(t - k, y1, t - k, y2, k));
-            if (t - k >= 1) wastes.push_back(WasteRect(0, y1, t - k, y2));
+            if (t - k >= 1) wastes.push_back(waste2d::Spanning(0, y1, t - k, y2));
         }
         if (u > 0) {
             cuts.push_back(Cut(L - u, y1, L - u, y2, k));
-            if (u - k >= 1) wastes.push_back(WasteRect(L - u + k, y1, L, y2));
+            if (u - k >= 1) wastes.push_back(waste2d::Spanning(L - u + k, y1, L, y2));
         }
     };
     auto along_x = [&](int32_t x1, int32_t x2) {
         if (m > 0) {
             cuts.push_back(Cut(x1, m - k, x2, m - k, k));
-            if (m - k >= 1) wastes.push_back(WasteRect(x1, 0, x2, m - k));
+            if (m - k >= 1) wastes.push_back(waste2d::Spanning(x1, 0, x2, m - k));
         }
         if (v > 0) {
             cuts.push_back(Cut(x1, W - v, x2, W - v, k));
-            if (v - k >= 1) wastes.push_back(WasteRect(x1, W - v + k, x2, W));
+            if (v - k >= 1) wastes.push_back(waste2d::Spanning(x1, W - v + k, x2, W));
         }
     };
     if (cuts_along_y_first) {

@@ -79,14 +79,7 @@ int32_t staged_decoder::AddRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
 {
     const size_t i = static_cast<size_t>(ind_.rect_count);
     if (i >= ind_.rects.size()) return -1;  // cannot happen: sized for the worst case
-    waste2d& w = ind_.rects[i];
-    w = waste2d{};
-    w.x1 = x1;
-    w.y1 = y1;
-    w.x2 = x2;
-    w.y2 = y2;
-    w.extent_x = x2 - x1;
-    w.extent_y = y2 - y1;
+    ind_.rects[i] = waste2d::Spanning(x1, y1, x2, y2);
     ind_.rect_stage[i] = stage;
     ind_.rect_flag[i] = flag;
     return ind_.rect_count++;
