@@ -576,32 +576,15 @@ void guillotine_decoder::UpdateLargestRectangles()
 void guillotine_decoder::Finish()
 {
     Cut2DXChromosomeGuillotine& I = ind_;
+    I.DropEmptyWastes();
     int32_t kept = 0;
-    for (int32_t r = 0; r < I.rect_count; ++r) {
-        const waste2d& w = I.rects[static_cast<size_t>(r)];
-        if (w.extent_x < 1 || w.extent_y < 1) continue;
-        I.waste.Add(w.area());
-        if (kept != r) I.rects[static_cast<size_t>(kept)] = w;
-        ++kept;
-    }
-    I.rect_count = kept;
-    kept = 0;
     for (int32_t c = 0; c < I.cut_count; ++c) {
         if (I.cuts[static_cast<size_t>(c)].flag == kDeadCut) continue;
         if (kept != c) I.cuts[static_cast<size_t>(kept)] = I.cuts[static_cast<size_t>(c)];
         ++kept;
     }
     I.cut_count = kept;
-    // Priority profile: groups are in ascending priority, keep those with placed area.
-    int32_t pc = 0;
-    for (int32_t grp = 0; grp < in_.group_count(); ++grp) {
-        const double a = I.profile_area[static_cast<size_t>(grp)];
-        if (a <= 0.0) continue;
-        I.profile_area[static_cast<size_t>(pc)] = a;
-        I.profile_key[static_cast<size_t>(pc)] = in_.group_priority[static_cast<size_t>(grp)];
-        ++pc;
-    }
-    I.profile_count = pc;
+    I.CompactProfile(in_);
 }
 
 }  // namespace
@@ -668,6 +651,33 @@ void Cut2DXChromosomeGuillotine::Size(int32_t n, int32_t bound, int32_t group_to
     profile_area.resize(static_cast<size_t>(group_total));
     group_count = group_total;
     piece_count = cut_count = rect_count = profile_count = 0;
+}
+
+void Cut2DXChromosomeGuillotine::DropEmptyWastes()
+{
+    int32_t kept = 0;
+    for (int32_t r = 0; r < rect_count; ++r) {
+        const waste2d& w = rects[static_cast<size_t>(r)];
+        if (w.extent_x < 1 || w.extent_y < 1) continue;
+        waste.Add(w.area());
+        if (kept != r) rects[static_cast<size_t>(kept)] = w;
+        ++kept;
+    }
+    rect_count = kept;
+}
+
+void Cut2DXChromosomeGuillotine::CompactProfile(const decode_input& in)
+{
+    // Groups are in ascending priority.
+    int32_t pc = 0;
+    for (int32_t grp = 0; grp < in.group_count(); ++grp) {
+        const double a = profile_area[static_cast<size_t>(grp)];
+        if (a <= 0.0) continue;
+        profile_area[static_cast<size_t>(pc)] = a;
+        profile_key[static_cast<size_t>(pc)] = in.group_priority[static_cast<size_t>(grp)];
+        ++pc;
+    }
+    profile_count = pc;
 }
 
 void Cut2DXChromosomeGuillotine::CopyGenomeFrom(const Cut2DXChromosomeGuillotine& o)

@@ -70,6 +70,10 @@ struct Cut2DXChromosomeGuillotine {
     void CopyGenomeFrom(const Cut2DXChromosomeGuillotine& o);
     void CopyFrom(const Cut2DXChromosomeGuillotine& o);
     void RecomputeRuns(const std::vector<part2d>& p);
+    // The last steps of a decode: drop the empty waste rectangles and rank the others, and keep in the
+    // priority profile only the groups with placed area.
+    void DropEmptyWastes();
+    void CompactProfile(const decode_input& in);
 };
 
 // Decodes the individual's genome into its layout; allocates nothing.

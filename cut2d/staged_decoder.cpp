@@ -411,25 +411,8 @@ void staged_decoder::Run()
 
 void staged_decoder::Finish()
 {
-    Cut2DXChromosomeNStages& I = ind_;
-    int32_t kept = 0;
-    for (int32_t r = 0; r < I.rect_count; ++r) {
-        const waste2d& w = I.rects[static_cast<size_t>(r)];
-        if (w.extent_x < 1 || w.extent_y < 1) continue;
-        I.waste.Add(w.area());
-        if (kept != r) I.rects[static_cast<size_t>(kept)] = w;
-        ++kept;
-    }
-    I.rect_count = kept;
-    int32_t pc = 0;
-    for (int32_t grp = 0; grp < in_.group_count(); ++grp) {
-        const double a = I.profile_area[static_cast<size_t>(grp)];
-        if (a <= 0.0) continue;
-        I.profile_area[static_cast<size_t>(pc)] = a;
-        I.profile_key[static_cast<size_t>(pc)] = in_.group_priority[static_cast<size_t>(grp)];
-        ++pc;
-    }
-    I.profile_count = pc;
+    ind_.DropEmptyWastes();
+    ind_.CompactProfile(in_);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
