@@ -259,8 +259,8 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
             RunNested(strategy_index, g);
             break;
         }
-        if (moved_y) MirrorY(width_);
-        if (moved_x) MirrorX(length_);
+        if (moved_y) Mirror(false, width_);
+        if (moved_x) Mirror(true, length_);
     }
 
     // Finish the layout.
@@ -325,51 +325,24 @@ void TCutSingleSheet2D::TakeBest(const Cut2DXChromosomeGuillotine& best)
     layout_.used_width = best.used_width;
 }
 
-void TCutSingleSheet2D::MirrorX(int32_t a)
+void TCutSingleSheet2D::Mirror(bool in_x, int32_t a)
 {
-    for (waste2d& w : layout_.wastes) {
-        const int32_t x1 = a - w.x2, x2 = a - w.x1;
-        w.x1 = x1;
-        w.x2 = x2;
-    }
-    for (placed_piece2d& p : layout_.pieces) {
-        const int32_t x1 = a - p.x2, x2 = a - p.x1;
-        p.x1 = x1;
-        p.x2 = x2;
-    }
+    auto low = [in_x](auto& r) -> int32_t& { return in_x ? r.x1 : r.y1; };
+    auto high = [in_x](auto& r) -> int32_t& { return in_x ? r.x2 : r.y2; };
+    auto reflect = [&](auto& r) {
+        const int32_t lo = a - high(r), hi = a - low(r);
+        low(r) = lo;
+        high(r) = hi;
+    };
+    for (waste2d& w : layout_.wastes) reflect(w);
+    for (placed_piece2d& p : layout_.pieces) reflect(p);
     for (cut2d& c : layout_.cuts) {
-        const bool vertical = c.x1 == c.x2;
-        const int32_t x1 = a - c.x2, x2 = a - c.x1;
-        c.x1 = x1;
-        c.x2 = x2;
+        const bool across = low(c) == high(c);
+        reflect(c);
         // The kerf lies on the high side of a cut line: keep it on the same material.
-        if (vertical) {
-            c.x1 -= c.kerf;
-            c.x2 -= c.kerf;
-        }
-    }
-}
-
-void TCutSingleSheet2D::MirrorY(int32_t a)
-{
-    for (waste2d& w : layout_.wastes) {
-        const int32_t y1 = a - w.y2, y2 = a - w.y1;
-        w.y1 = y1;
-        w.y2 = y2;
-    }
-    for (placed_piece2d& p : layout_.pieces) {
-        const int32_t y1 = a - p.y2, y2 = a - p.y1;
-        p.y1 = y1;
-        p.y2 = y2;
-    }
-    for (cut2d& c : layout_.cuts) {
-        const bool horizontal = c.y1 == c.y2;
-        const int32_t y1 = a - c.y2, y2 = a - c.y1;
-        c.y1 = y1;
-        c.y2 = y2;
-        if (horizontal) {
-            c.y1 -= c.kerf;
-            c.y2 -= c.kerf;
+        if (across) {
+            low(c) -= c.kerf;
+            high(c) -= c.kerf;
         }
     }
 }

@@ -76,8 +76,8 @@ private:
     void SelectPieces();
     void RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry);
     void TakeBest(const Cut2DXChromosomeGuillotine& best);
-    void MirrorX(int32_t a);
-    void MirrorY(int32_t a);
+    // Reflects the layout so that coordinate v along x (in_x) or y becomes a - v.
+    void Mirror(bool in_x, int32_t a);
     void RemoveRedundantCuts();
     void OrderCuts();
     void OrderCutsIn(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::vector<uint8_t>& emitted,
