@@ -288,11 +288,7 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
 void TCutSingleSheet2D::RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry)
 {
     guillotine_search_config config;
-    config.iterations = iterations_;
-    config.strategy_index = strategy_index;
-    config.seed = seed_;
-    config.remnant_rule = remnant_rule_ == 1;
-    config.mutation_rate = mutation_rate_;
+    SetSearchSettings(config, strategy_index);
     stop_ = false;
     guillotine_.Run(selected_, piece_bound_, geometry, config, [this] {
         if (on_progress_) on_progress_();
@@ -300,6 +296,15 @@ void TCutSingleSheet2D::RunGuillotine(int32_t strategy_index, const sheet_geomet
     });
     stop_ = true;
     TakeBest(guillotine_.Best());
+}
+
+void TCutSingleSheet2D::SetSearchSettings(search_settings& settings, int32_t strategy_index) const
+{
+    settings.iterations = iterations_;
+    settings.strategy_index = strategy_index;
+    settings.seed = seed_;
+    settings.remnant_rule = remnant_rule_ == 1;
+    settings.mutation_rate = mutation_rate_;
 }
 
 void TCutSingleSheet2D::TakeBest(const Cut2DXChromosomeGuillotine& best)

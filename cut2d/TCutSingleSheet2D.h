@@ -75,6 +75,7 @@ public:
 private:
     void SelectPieces();
     void RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry);
+    void SetSearchSettings(search_settings& settings, int32_t strategy_index) const;
     void TakeBest(const Cut2DXChromosomeGuillotine& best);
     // Reflects the layout so that coordinate v along x (in_x) or y becomes a - v.
     void Mirror(bool in_x, int32_t a);

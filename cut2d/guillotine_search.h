@@ -7,13 +7,16 @@
 #include "genome_ops.h"
 #include "guillotine_decoder.h"
 
-struct guillotine_search_config {
-    int32_t iterations = 1;  // c: the population holds 4c individuals
+// What every search of one sheet is run with.
+struct search_settings {
+    int32_t iterations = 1;  // c: the guillotine population holds 4c individuals
     int32_t strategy_index = 0;
     uint32_t seed = 0;
     bool remnant_rule = false;
     double mutation_rate = 0.1;
 };
+
+using guillotine_search_config = search_settings;
 
 class GuillotineSearch {
 public:

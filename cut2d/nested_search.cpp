@@ -12,11 +12,8 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     input_.Build(selected, std::max(piece_bound, 1));
     stop_ = false;
     line_search_config lines;
+    static_cast<search_settings&>(lines) = config;
     lines.iterations = c;
-    lines.strategy_index = config.strategy_index;
-    lines.seed = config.seed;
-    lines.remnant_rule = config.remnant_rule;
-    lines.mutation_rate = config.mutation_rate;
     lines.rules.stages = 1 << 20;  // no limit on the nesting depth
     lines.rules.first_direction = 0;
     lines.rules.rows_first = false;
@@ -33,12 +30,8 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     }
     improved_ = true;
 
-    guillotine_search_config guillotine;
+    guillotine_search_config guillotine = config;
     guillotine.iterations = c;
-    guillotine.strategy_index = config.strategy_index;
-    guillotine.seed = config.seed;
-    guillotine.remnant_rule = config.remnant_rule;
-    guillotine.mutation_rate = config.mutation_rate;
     // The guillotine search drives the generations; the line populations take one step in each.
     guillotine_.Run(selected, piece_bound, geometry, guillotine, [&] {
         if (on_generation) on_generation();

@@ -7,13 +7,7 @@
 #include "guillotine_search.h"
 #include "staged_search.h"
 
-struct nested_search_config {
-    int32_t iterations = 1;
-    int32_t strategy_index = 0;
-    uint32_t seed = 0;
-    bool remnant_rule = false;
-    double mutation_rate = 0.1;
-};
+using nested_search_config = search_settings;
 
 // A nested layout while it is built: every placed piece carries the loaded piece it stands for.
 struct nested_layout {

@@ -21,11 +21,7 @@ cut2d Cut(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t kerf)
 void TCutSingleSheet2D::RunStaged(int32_t strategy_index, const sheet_geometry& geometry)
 {
     line_search_config config;
-    config.iterations = iterations_;
-    config.strategy_index = strategy_index;
-    config.seed = seed_;
-    config.remnant_rule = remnant_rule_ == 1;
-    config.mutation_rate = mutation_rate_;
+    SetSearchSettings(config, strategy_index);
     config.rules.stages = stages_;
     config.rules.first_direction = first_direction_;
     config.rules.routine = staged_placement_;
@@ -85,11 +81,7 @@ void TCutSingleSheet2D::RunNested(int32_t strategy_index, const sheet_geometry& 
 
     auto search = [&](const std::vector<part2d>& pieces, int32_t bound, const sheet_geometry& g) {
         nested_search_config config;
-        config.iterations = iterations_;
-        config.strategy_index = strategy_index;
-        config.seed = seed_;
-        config.remnant_rule = remnant_rule_ == 1;
-        config.mutation_rate = mutation_rate_;
+        SetSearchSettings(config, strategy_index);
         stop_ = false;
         nested_.Run(pieces, bound, g, config, [this] {
             if (on_progress_) on_progress_();

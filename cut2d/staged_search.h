@@ -5,14 +5,10 @@
 #include <vector>
 
 #include "genome_ops.h"
+#include "guillotine_search.h"
 #include "staged_decoder.h"
 
-struct line_search_config {
-    int32_t iterations = 1;  // c
-    int32_t strategy_index = 0;
-    uint32_t seed = 0;
-    bool remnant_rule = false;
-    double mutation_rate = 0.1;
+struct line_search_config : search_settings {
     staged_rules rules;
     // Staged comparison: no waste count, the remnant measured across the first-stage strips, wastes exact in sorting.
     bool staged_order = true;
