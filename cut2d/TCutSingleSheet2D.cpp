@@ -120,8 +120,6 @@ bool TCutSingleSheet2D::Improved() const
 
 void TCutSingleSheet2D::SelectPieces()
 {
-    selected_.clear();
-    selected_to_loaded_.clear();
     sheet_geometry g;
     g.length = length_;
     g.width = width_;
@@ -133,60 +131,8 @@ void TCutSingleSheet2D::SelectPieces()
     g.trim_xL = trim_xL_;
     g.trim_yW = trim_yW_;
     const rect_i32 sheet{0, 0, length_, width_};
-    const double sheet_area = static_cast<double>(length_) * width_;
-
-    struct run_info {
-        double piece_area;
-        int32_t count;
-    };
-    std::vector<run_info> runs;
-    const int32_t n = LoadedCount();
-    for (int32_t i = 0; i < n;) {
-        const part2d& first = loaded_[static_cast<size_t>(i)];
-        int32_t end = i + 1;
-        while (end < n) {
-            const part2d& p = loaded_[static_cast<size_t>(end)];
-            if (p.length != first.length || p.width != first.width || p.may_rotate != first.may_rotate) break;
-            ++end;
-        }
-        bool turned = false;
-        bool take = FitsFreeRectangle(g, sheet, first.length, first.width, 0, 0, false);
-        if (!take && first.may_rotate == 1 && FitsFreeRectangle(g, sheet, first.width, first.length, 0, 0, false)) {
-            take = true;
-            turned = true;
-        }
-        if (take) {
-            const double a = static_cast<double>(first.length) * first.width;
-            double sum = 0.0;
-            int32_t count = 0;
-            for (int32_t j = i; j < end && sum + a <= sheet_area; ++j) {
-                part2d p = loaded_[static_cast<size_t>(j)];
-                if (turned) {
-                    std::swap(p.length, p.width);
-                    p.turned = static_cast<int8_t>(p.turned ^ 1);
-                }
-                selected_.push_back(p);
-                selected_to_loaded_.push_back(j);
-                sum += a;
-                ++count;
-            }
-            if (count > 0) runs.push_back(run_info{a, count});
-        }
-        i = end;
-    }
-    // How many pieces the sheet can hold at most: the smallest pieces first, by area.
-    std::stable_sort(runs.begin(), runs.end(),
-                     [](const run_info& x, const run_info& y) { return x.piece_area < y.piece_area - 0.01; });
-    double rest = sheet_area;
-    int64_t bound = 0;
-    for (const run_info& r : runs) {
-        if (rest <= 0.01) break;
-        const int64_t fit = static_cast<int64_t>(std::ceil(rest / r.piece_area));
-        const int64_t take = std::min<int64_t>(r.count, fit);
-        bound += take;
-        rest -= static_cast<double>(take) * r.piece_area;
-    }
-    piece_bound_ = static_cast<int32_t>(std::min<int64_t>(bound, static_cast<int64_t>(selected_.size())));
+    const std::vector<uint8_t> none_placed(loaded_.size(), 0);
+    piece_bound_ = CollectFittingPieces(loaded_, none_placed, g, sheet, selected_, selected_to_loaded_);
     all_identical_ = !selected_.empty();
     for (const part2d& p : selected_)
         if (p.length != selected_.front().length || p.width != selected_.front().width) all_identical_ = false;

@@ -97,76 +97,81 @@ void nested_layout::Add(const Cut2DXChromosomeGuillotine& r, const std::vector<i
     }
 }
 
-void FillWastes(nested_layout& lay, const std::vector<part2d>& loaded, std::vector<uint8_t>& placed,
-                const sheet_geometry& g, const nested_search_call& search)
+int32_t CollectFittingPieces(const std::vector<part2d>& loaded, const std::vector<uint8_t>& placed,
+                             const sheet_geometry& g, const rect_i32& r, std::vector<part2d>& pieces,
+                             std::vector<int32_t>& to_loaded)
 {
     struct run_area {
         double piece_area;
         int32_t count;
     };
+    std::vector<run_area> runs;
+    pieces.clear();
+    to_loaded.clear();
+    const double area = static_cast<double>(r.extent_x()) * r.extent_y();
+    const int32_t n = static_cast<int32_t>(loaded.size());
+    for (int32_t i = 0; i < n;) {
+        const part2d& first = loaded[static_cast<size_t>(i)];
+        int32_t end = i + 1;
+        while (end < n) {
+            const part2d& p = loaded[static_cast<size_t>(end)];
+            if (p.length != first.length || p.width != first.width || p.may_rotate != first.may_rotate) break;
+            ++end;
+        }
+        const bool fits = FitsFreeRectangle(g, r, first.length, first.width, r.x1, r.y1, false);
+        const bool fits_turned =
+            !fits && first.may_rotate == 1 && FitsFreeRectangle(g, r, first.width, first.length, r.x1, r.y1, false);
+        if (fits || fits_turned) {
+            const double a = static_cast<double>(first.length) * first.width;
+            double sum = 0.0;
+            int32_t count = 0;
+            for (int32_t j = i; j < end && sum + a <= area; ++j) {
+                if (placed[static_cast<size_t>(j)]) continue;
+                part2d p = loaded[static_cast<size_t>(j)];
+                if (fits_turned) {
+                    std::swap(p.length, p.width);
+                    p.turned = static_cast<int8_t>(p.turned ^ 1);
+                }
+                pieces.push_back(p);
+                to_loaded.push_back(j);
+                sum += a;
+                ++count;
+            }
+            if (count > 0) runs.push_back(run_area{a, count});
+        }
+        i = end;
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const run_area& x, const run_area& y) { return x.piece_area < y.piece_area - 0.01; });
+    double rest = area;
+    int64_t bound = 0;
+    for (const run_area& run : runs) {
+        if (rest <= 0.01) break;
+        const int64_t take = std::min<int64_t>(run.count, static_cast<int64_t>(std::ceil(rest / run.piece_area)));
+        bound += take;
+        rest -= static_cast<double>(take) * run.piece_area;
+    }
+    return static_cast<int32_t>(std::min<int64_t>(bound, static_cast<int64_t>(pieces.size())));
+}
+
+void FillWastes(nested_layout& lay, const std::vector<part2d>& loaded, std::vector<uint8_t>& placed,
+                const sheet_geometry& g, const nested_search_call& search)
+{
     std::vector<part2d> candidates;
     std::vector<int32_t> candidate_loaded;
-    std::vector<run_area> runs;
-    const int32_t n = static_cast<int32_t>(loaded.size());
     for (bool changed = true; changed;) {
         changed = false;
         for (size_t w = 0; w < lay.wastes.size(); ++w) {
             const waste2d room = lay.wastes[w];
             const rect_i32 rr{room.x1, room.y1, room.x2, room.y2};
-            const double room_area = room.area();
-            candidates.clear();
-            candidate_loaded.clear();
-            runs.clear();
-            for (int32_t i = 0; i < n;) {
-                const part2d& first = loaded[static_cast<size_t>(i)];
-                int32_t end = i + 1;
-                while (end < n) {
-                    const part2d& p = loaded[static_cast<size_t>(end)];
-                    if (p.length != first.length || p.width != first.width || p.may_rotate != first.may_rotate) break;
-                    ++end;
-                }
-                const bool fits = FitsFreeRectangle(g, rr, first.length, first.width, room.x1, room.y1, false);
-                const bool fits_turned = !fits && first.may_rotate == 1 &&
-                                         FitsFreeRectangle(g, rr, first.width, first.length, room.x1, room.y1, false);
-                if (fits || fits_turned) {
-                    const double a = static_cast<double>(first.length) * first.width;
-                    double sum = 0.0;
-                    int32_t count = 0;
-                    for (int32_t j = i; j < end && sum + a <= room_area; ++j) {
-                        if (placed[static_cast<size_t>(j)]) continue;
-                        part2d p = loaded[static_cast<size_t>(j)];
-                        if (fits_turned) {
-                            std::swap(p.length, p.width);
-                            p.turned = static_cast<int8_t>(p.turned ^ 1);
-                        }
-                        candidates.push_back(p);
-                        candidate_loaded.push_back(j);
-                        sum += a;
-                        ++count;
-                    }
-                    if (count > 0) runs.push_back(run_area{a, count});
-                }
-                i = end;
-            }
+            const int32_t sub_bound = CollectFittingPieces(loaded, placed, g, rr, candidates, candidate_loaded);
             if (candidates.empty()) continue;
-            // How many of them the rectangle can hold at most, the smallest first.
-            std::stable_sort(runs.begin(), runs.end(),
-                             [](const run_area& x, const run_area& y) { return x.piece_area < y.piece_area - 0.01; });
-            double rest = room_area;
-            int64_t bound = 0;
-            for (const run_area& r : runs) {
-                if (rest <= 0.01) break;
-                const int64_t take = std::min<int64_t>(r.count, static_cast<int64_t>(std::ceil(rest / r.piece_area)));
-                bound += take;
-                rest -= static_cast<double>(take) * r.piece_area;
-            }
             sheet_geometry sub_sheet = g;
             sub_sheet.length = room.extent_x;
             sub_sheet.width = room.extent_y;
             sub_sheet.trim_x0 = sub_sheet.trim_y0 = sub_sheet.trim_xL = sub_sheet.trim_yW = 0;
             sub_sheet.holes = HolesInside(g.holes, room.x1, room.y1, room.extent_x, room.extent_y);
             sub_sheet.BuildHoleLists();
-            const int32_t sub_bound = static_cast<int32_t>(std::min<int64_t>(bound, static_cast<int64_t>(candidates.size())));
             const Cut2DXChromosomeGuillotine& sub = search(candidates, sub_bound, sub_sheet);
             // A sub-layout that fills the rectangle completely is taken as well: the rectangle then goes.
             if (sub.piece_count < 1 || sub.rect_count > 1) continue;

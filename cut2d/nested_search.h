@@ -31,6 +31,13 @@ using nested_search_call =
 void FillWastes(nested_layout& layout, const std::vector<part2d>& loaded, std::vector<uint8_t>& placed,
                 const sheet_geometry& g, const nested_search_call& search);
 
+// The pieces a free rectangle r of g can take: for every run of equal loaded pieces that fits in r (turned
+// when only the turn fits), as many pieces not yet placed as the area of r allows. Gives the most of them r
+// can hold, counting the smallest pieces first.
+int32_t CollectFittingPieces(const std::vector<part2d>& loaded, const std::vector<uint8_t>& placed,
+                             const sheet_geometry& g, const rect_i32& r, std::vector<part2d>& pieces,
+                             std::vector<int32_t>& to_loaded);
+
 // Holes moved by (-dx, -dy) and clipped to a sheet of length x width; those with nothing left are dropped.
 std::vector<hole2d> HolesInside(const std::vector<hole2d>& holes, int32_t dx, int32_t dy, int32_t length, int32_t width);
 
