@@ -19,13 +19,9 @@
 
 namespace {
 
-struct run_figures {
+struct run_figures : result_figures {
     double seconds = 0.0;
     int64_t decodes = 0;
-    int32_t sheets = 0;
-    int32_t placed = 0;
-    double placed_area = 0.0;
-    double used_sheet_area = 0.0;
     size_t violations = 0;
     std::string first_violation;
 };
@@ -39,16 +35,7 @@ run_figures RunJob(const cut_job& job)
     TCut2D cut;
     LoadJob(cut, job);
     cut.set_OnRunEnd([&] {
-        f.sheets = cut.GetSheetCount();
-        f.placed = cut.GetPlacedPieceCount();
-        for (int32_t s = 0; s < f.sheets; ++s) {
-            const job_stock& st = job.stock[static_cast<size_t>(*cut.GetSheetStockIndex(s))];
-            f.used_sheet_area += static_cast<double>(st.length) * st.width;
-            for (int32_t j = 0; j < cut.GetSheetPieceCount(s); ++j) {
-                const auto p = cut.GetSheetPiece(s, j);
-                f.placed_area += static_cast<double>(p->x2 - p->x1) * (p->y2 - p->y1);
-            }
-        }
+        static_cast<result_figures&>(f) = MeasureResult(cut, job);
         const auto v = CheckResult(cut, job);
         f.violations = v.size();
         if (!v.empty()) f.first_violation = v.front();
@@ -130,7 +117,7 @@ int GeneratedBenchmark(int only_pieces)
                 double largest = 0.0;
                 for (const job_stock& s : job.stock) largest = std::max(largest, static_cast<double>(s.length) * s.width);
                 const int bound = static_cast<int>(std::ceil(area / largest - 1e-9));
-                const double util = f.used_sheet_area > 0 ? 100.0 * f.placed_area / f.used_sheet_area : 0.0;
+                const double util = f.sheet_area > 0 ? 100.0 * f.placed_area / f.sheet_area : 0.0;
                 std::printf("%-6d %-8s %-6d %9.3f %12.0f %7d %7d %8.2f %s\n", counts[static_cast<size_t>(ci)], mix_name[mix], sizes,
                             f.seconds, f.seconds > 0 ? f.decodes / f.seconds : 0.0, f.sheets, bound, util,
                             f.violations == 0 ? "ok" : f.first_violation.c_str());

@@ -22,11 +22,8 @@ struct mode {
     int placement = 0;
 };
 
-struct figures {
+struct figures : result_figures {
     double seconds = 0.0;
-    int sheets = 0;
-    int placed = 0;
-    double placed_area = 0.0, sheet_area = 0.0;
     std::string problem;
 };
 
@@ -72,16 +69,7 @@ figures Run(const cut_job& job, const mode& m)
     cut.set_FirstDirectionMultiStages(0);
     cut.set_StagedPlacementVariant(m.placement);
     cut.set_OnRunEnd([&] {
-        f.sheets = cut.GetSheetCount();
-        f.placed = cut.GetPlacedPieceCount();
-        for (int32_t s = 0; s < f.sheets; ++s) {
-            const job_stock& st = job.stock[static_cast<size_t>(*cut.GetSheetStockIndex(s))];
-            f.sheet_area += static_cast<double>(st.length) * st.width;
-            for (int32_t j = 0; j < cut.GetSheetPieceCount(s); ++j) {
-                const auto p = cut.GetSheetPiece(s, j);
-                f.placed_area += static_cast<double>(p->x2 - p->x1) * (p->y2 - p->y1);
-            }
-        }
+        static_cast<result_figures&>(f) = MeasureResult(cut, job);
         std::vector<std::string> v = CheckResult(cut, job);
         if (m.run == 2)
             for (const std::string& s : CheckStagedResult(cut, job, staged_rules_check{m.stages, 0, false, 0})) v.push_back(s);

@@ -296,6 +296,22 @@ std::vector<std::string> CheckResult(const TCut2D& cut, const cut_job& job)
     return out;
 }
 
+result_figures MeasureResult(const TCut2D& cut, const cut_job& job)
+{
+    result_figures f;
+    f.sheets = cut.GetSheetCount();
+    f.placed = cut.GetPlacedPieceCount();
+    for (int32_t s = 0; s < f.sheets; ++s) {
+        const job_stock& st = job.stock[static_cast<size_t>(*cut.GetSheetStockIndex(s))];
+        f.sheet_area += static_cast<double>(st.length) * st.width;
+        for (int32_t j = 0; j < cut.GetSheetPieceCount(s); ++j) {
+            const auto p = cut.GetSheetPiece(s, j);
+            f.placed_area += static_cast<double>(p->x2 - p->x1) * (p->y2 - p->y1);
+        }
+    }
+    return f;
+}
+
 std::string DescribeResult(const TCut2D& cut)
 {
     std::ostringstream s;

@@ -68,5 +68,12 @@ void LoadJob(TCut2D& cut, const cut_job& job);
 // Checks everything the optimiser reports; call inside the end-of-run callback.
 std::vector<std::string> CheckResult(const TCut2D& cut, const cut_job& job);
 
+// Sheets, placed pieces and areas of a result, for the benchmarks; call inside the end-of-run callback.
+struct result_figures {
+    int32_t sheets = 0, placed = 0;
+    double placed_area = 0.0, sheet_area = 0.0;
+};
+result_figures MeasureResult(const TCut2D& cut, const cut_job& job);
+
 // A compact picture of a result, for determinism checks.
 std::string DescribeResult(const TCut2D& cut);
