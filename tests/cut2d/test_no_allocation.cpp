@@ -3,9 +3,8 @@
 
 #include <cstdlib>
 #include <new>
-#include <random>
 
-#include "cut2d/guillotine_decoder.h"
+#include "decode_fixture.h"
 
 namespace {
 bool g_counting = false;
@@ -23,27 +22,10 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(Decoder, DecodingAllocatesNothing)
 {
-    std::mt19937 rng(5);
-    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<part2d> pieces;
-    for (int i = 0; i < 120; ++i) {
-        part2d p;
-        p.length = in(50, 700);
-        p.width = in(40, 500);
-        p.may_rotate = 1;
-        p.index = i;
-        p.priority = i < 60 ? 0 : 1;
-        pieces.push_back(p);
-    }
-    sheet_geometry g;
-    g.length = 2800;
-    g.width = 2070;
-    g.kerf = 4;
-    g.trim_xL = 10;
-    g.trim_yW = 10;
-    g.max_cut = 2800;
-    decode_input input;
-    input.Build(pieces, static_cast<int32_t>(pieces.size()));
+    const decode_fixture f(5);
+    const std::vector<part2d>& pieces = f.pieces;
+    const sheet_geometry& g = f.sheet;
+    const decode_input& input = f.input;
     Cut2DXChromosomeGuillotine ind;
     ind.Size(static_cast<int32_t>(pieces.size()), input.bound, input.group_count());
     for (size_t i = 0; i < pieces.size(); ++i) ind.order[i] = static_cast<int32_t>(i);

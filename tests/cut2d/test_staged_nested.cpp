@@ -10,6 +10,7 @@
 #include "allocation_counter.h"
 #include "cut2d/nested_search.h"
 #include "cut2d/staged_decoder.h"
+#include "decode_fixture.h"
 #include "layout_checker.h"
 #include "stage_checker.h"
 
@@ -377,27 +378,10 @@ TEST(NestedFill, WastesTakeOnlyUnplacedPiecesInsideThem)
 
 TEST(StagedDecoder, DecodingAllocatesNothing)
 {
-    std::mt19937 rng(9);
-    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<part2d> pieces;
-    for (int i = 0; i < 120; ++i) {
-        part2d p;
-        p.length = in(50, 700);
-        p.width = in(40, 500);
-        p.may_rotate = 1;
-        p.index = i;
-        p.priority = i < 60 ? 0 : 1;
-        pieces.push_back(p);
-    }
-    sheet_geometry g;
-    g.length = 2800;
-    g.width = 2070;
-    g.kerf = 4;
-    g.trim_xL = 10;
-    g.trim_yW = 10;
-    g.max_cut = 2800;
-    decode_input input;
-    input.Build(pieces, static_cast<int32_t>(pieces.size()));
+    const decode_fixture f(9);
+    const std::vector<part2d>& pieces = f.pieces;
+    const sheet_geometry& g = f.sheet;
+    const decode_input& input = f.input;
     Cut2DXChromosomeNStages ind;
     ind.SizeStaged(static_cast<int32_t>(pieces.size()), input.bound, input.group_count());
     for (size_t i = 0; i < pieces.size(); ++i) ind.order[i] = static_cast<int32_t>(i);
