@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "slot_sort.h"
 #include "util/random.h"
 #include "util/tolerance.h"
 
@@ -136,27 +137,9 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
 
 void GuillotineSearch::SortRange(int32_t from, int32_t to)
 {
-    // Stable merge sort of the slots in [from, to): the order tolerates ties within its tolerances.
-    if (to - from < 2) return;
-    int32_t* a = slot_.data();
-    int32_t* buf = sort_buffer_.data();
-    for (int32_t width = 1; width < to - from; width *= 2) {
-        for (int32_t lo = from; lo < to; lo += 2 * width) {
-            const int32_t mid = std::min(lo + width, to), hi = std::min(lo + 2 * width, to);
-            int32_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                const auto& x = storage_[static_cast<size_t>(a[j])];
-                const auto& y = storage_[static_cast<size_t>(a[i])];
-                if (SortOrder(x, y) < 0)
-                    buf[k++] = a[j++];
-                else
-                    buf[k++] = a[i++];
-            }
-            while (i < mid) buf[k++] = a[i++];
-            while (j < hi) buf[k++] = a[j++];
-        }
-        std::copy(buf + from, buf + to, a + from);
-    }
+    MergeSortSlots(slot_.data(), sort_buffer_.data(), from, to, [this](int32_t a, int32_t b) {
+        return SortOrder(storage_[static_cast<size_t>(a)], storage_[static_cast<size_t>(b)]) < 0;
+    });
 }
 
 void GuillotineSearch::InitialiseParents(const guillotine_search_config& config)
