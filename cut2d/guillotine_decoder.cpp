@@ -562,15 +562,7 @@ void guillotine_decoder::KillCut(int32_t dead, int32_t replacement)
 
 void guillotine_decoder::UpdateLargestRectangles()
 {
-    max_x_ = max_y_ = 0;
-    max_area_ = 0;
-    for (int32_t r = 0; r < ind_.rect_count; ++r) {
-        const waste2d& w = ind_.rects[static_cast<size_t>(r)];
-        if (w.extent_x < 1 || w.extent_y < 1) continue;
-        max_x_ = std::max(max_x_, w.extent_x);
-        max_y_ = std::max(max_y_, w.extent_y);
-        max_area_ = std::max(max_area_, int64_t{w.extent_x} * w.extent_y);
-    }
+    LargestFreeExtents(ind_, max_x_, max_y_, max_area_);
 }
 
 void guillotine_decoder::Finish()

@@ -1,5 +1,6 @@
 #pragma once
 // Turns a guillotine genome (piece order, turn flags, split bits) into a guillotine layout of one sheet.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -75,6 +76,20 @@ struct Cut2DXChromosomeGuillotine {
     void DropEmptyWastes();
     void CompactProfile(const decode_input& in);
 };
+
+// The largest length, width and area over the individual's non-empty free rectangles.
+inline void LargestFreeExtents(const Cut2DXChromosomeGuillotine& ind, int32_t& x, int32_t& y, int64_t& area)
+{
+    x = y = 0;
+    area = 0;
+    for (int32_t r = 0; r < ind.rect_count; ++r) {
+        const waste2d& w = ind.rects[static_cast<size_t>(r)];
+        if (w.extent_x < 1 || w.extent_y < 1) continue;
+        x = std::max(x, w.extent_x);
+        y = std::max(y, w.extent_y);
+        area = std::max(area, int64_t{w.extent_x} * w.extent_y);
+    }
+}
 
 // Decodes the individual's genome into its layout; allocates nothing.
 void DecodeGuillotine(Cut2DXChromosomeGuillotine& ind, const decode_input& in, const sheet_geometry& g);
