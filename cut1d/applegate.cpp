@@ -438,7 +438,7 @@ void TApplegate::SolveBarPatterns(const BarPatternProblem& problem, TActivityLis
         list.Clear();
         // With more piece types than the simplex can pivot into its basis no relaxation is ever
         // feasible; skipping the m x m initial patterns changes nothing but time and memory.
-        if (problem.PieceTypes() > TSimplex::kPivotLimit + 2) return;
+        if (problem.PieceTypes() > TSimplex::PivotLimit(problem.PieceTypes()) + 1) return;
         InitialBarPatterns(problem, list);
         ColumnGeneration(problem, list);
         return;

@@ -7,7 +7,18 @@
 namespace {
 constexpr double kEps = 1e-6;
 constexpr double kHuge = 1.7e308;
+constexpr int32_t kBasePivots = 201;
+constexpr int32_t kBaseRows = 200;
+constexpr int32_t kPivotsPerRow = 2;
+// Every relaxation is solved from scratch at a cost growing with the cube of the rows; past this
+// many rows column generation takes longer than a user waits, so the small limit stays.
+constexpr int32_t kMaxGrownRows = 300;
 }  // namespace
+
+int32_t TSimplex::PivotLimit(int32_t rows)
+{
+    return rows <= kBaseRows || rows > kMaxGrownRows ? kBasePivots : kPivotsPerRow * rows;
+}
 
 int32_t TSimplex::EnteringPhaseOne(const TDoubleMatrix& row) const
 {
@@ -129,7 +140,7 @@ bool TSimplex::Solve(const TActivityList& activities, int32_t m, std::span<const
     // stay: with more rows than that plus the pivot limit, phase one cannot succeed. Saying so at once
     // spares a tableau that would only be thrown away.
     (void)fixedCount;  // the free count follows from the levels themselves
-    if (m > kPivotLimit + 2 + (n - free)) return false;
+    if (m > PivotLimit(m) + 1 + (n - free)) return false;
     for (double& d : residual) d = std::max(d, 0.0);
 
     const int32_t f = free;
@@ -173,6 +184,7 @@ bool TSimplex::Solve(const TActivityList& activities, int32_t m, std::span<const
     rhs[m][0] = 0.0;
     rhs[m + 1][0] = demandSum;
 
+    const int32_t pivotLimit = PivotLimit(m);
     // Phase one: drive the artificial variables out.
     for (int32_t pivots = 0;;) {
         const int32_t c = EnteringPhaseOne(phaseOneRow);
@@ -180,7 +192,7 @@ bool TSimplex::Solve(const TActivityList& activities, int32_t m, std::span<const
         const int32_t r = LeavingRow(c, m);
         if (r < 0) break;
         Pivot(r, c, m, phaseOneRow, m + 1, costRow, m);
-        if (++pivots > kPivotLimit) break;
+        if (++pivots >= pivotLimit) break;
     }
     bool feasible = std::fabs(rhs[m + 1][0]) <= kEps;
     for (int32_t i = 0; feasible && i < m; ++i)
@@ -206,7 +218,7 @@ bool TSimplex::Solve(const TActivityList& activities, int32_t m, std::span<const
         const int32_t r = LeavingRow(c, m);
         if (r < 0) break;
         Pivot(r, c, m, phaseOneRow, m + 1, costRow, m);
-        if (++pivots > kPivotLimit) break;
+        if (++pivots >= pivotLimit) break;
     }
 
     result.objective = -rhs[m + 1][0];

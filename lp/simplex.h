@@ -27,7 +27,9 @@ public:
                std::span<const double> demand, std::span<const int32_t> fixedLevels, int32_t fixedCount,
                TSimplexResult& result);
 
-    static constexpr int32_t kPivotLimit = 200;
+    // Pivots a phase may make before it stops: 201, but twice the rows for 201 to 300 rows, since
+    // phase one needs a pivot per row; larger programs stay out of reach to keep the time bounded.
+    static int32_t PivotLimit(int32_t rows);
 
 private:
     TDoubleMatrix A;

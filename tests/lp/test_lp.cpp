@@ -137,15 +137,43 @@ TEST(Simplex, UncoverableDemandFailsAndLeavesTheOutputs)
     EXPECT_FALSE(simplex.Solve(empty.list, 2, empty.costs, demand, empty.Free(), 0, r));
 }
 
-TEST(Simplex, MoreRowsThanPivotsCanClearIsInfeasible)
+// Each piece type has its own one-piece pattern: phase one needs a pivot for every row.
+Program OnePatternPerRow(int32_t m)
 {
     Program p;
-    const int32_t m = 205;
     for (int32_t i = 0; i < m; ++i) {
         std::vector<int32_t> counts(static_cast<size_t>(m), 0);
         counts[static_cast<size_t>(i)] = 1;
         p.Add(counts, 1.0);
     }
+    return p;
+}
+
+TEST(Simplex, MoreRowsThanTheSmallPivotLimitAreSolved)
+{
+    const int32_t m = 250;
+    const Program p = OnePatternPerRow(m);
+    TSimplex simplex;
+    TSimplexResult r;
+    std::vector<double> demand(static_cast<size_t>(m));
+    for (int32_t i = 0; i < m; ++i) demand[static_cast<size_t>(i)] = 1.0 + i % 3;
+    ASSERT_TRUE(simplex.Solve(p.list, m, p.costs, demand, p.Free(), 0, r));
+    double total = 0.0;
+    for (int32_t i = 0; i < m; ++i) {
+        const int32_t col = r.basicColumns[static_cast<size_t>(i)];
+        ASSERT_GE(col, 0);
+        ASSERT_LT(col, m);
+        EXPECT_EQ(r.columnToActivity[static_cast<size_t>(col)], col);
+        EXPECT_NEAR(r.values[static_cast<size_t>(i)], demand[static_cast<size_t>(col)], 1e-9);
+        total += demand[static_cast<size_t>(i)];
+    }
+    EXPECT_NEAR(r.objective, total, 1e-6);
+}
+
+TEST(Simplex, RowsPastTheGrownLimitAreInfeasible)
+{
+    const int32_t m = 305;
+    const Program p = OnePatternPerRow(m);
     TSimplex simplex;
     TSimplexResult r;
     const std::vector<double> demand(static_cast<size_t>(m), 1.0);
