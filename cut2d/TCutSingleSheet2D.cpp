@@ -118,7 +118,7 @@ bool TCutSingleSheet2D::Improved() const
     return guillotine_.Improved();
 }
 
-void TCutSingleSheet2D::SelectPieces()
+sheet_geometry TCutSingleSheet2D::SheetGeometry() const
 {
     sheet_geometry g;
     g.length = length_;
@@ -130,6 +130,12 @@ void TCutSingleSheet2D::SelectPieces()
     g.trim_y0 = trim_y0_;
     g.trim_xL = trim_xL_;
     g.trim_yW = trim_yW_;
+    return g;
+}
+
+void TCutSingleSheet2D::SelectPieces()
+{
+    const sheet_geometry g = SheetGeometry();
     const rect_i32 sheet{0, 0, length_, width_};
     const std::vector<uint8_t> none_placed(loaded_.size(), 0);
     piece_bound_ = CollectFittingPieces(loaded_, none_placed, g, sheet, selected_, selected_to_loaded_);
@@ -154,16 +160,7 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
         layout_.wastes.push_back(waste2d::Spanning(0, 0, length_, width_));
         layout_.waste.Add(layout_.wastes.back().area());
     } else {
-        sheet_geometry g;
-        g.length = length_;
-        g.width = width_;
-        g.kerf = kerf_;
-        g.length_breakage = length_breakage_;
-        g.width_breakage = width_breakage_;
-        g.trim_x0 = trim_x0_;
-        g.trim_y0 = trim_y0_;
-        g.trim_xL = trim_xL_;
-        g.trim_yW = trim_yW_;
+        sheet_geometry g = SheetGeometry();
         g.max_cut = max_cut;
         g.minimal_useful_size = minimal_useful_size_;
         g.holes = holes_;

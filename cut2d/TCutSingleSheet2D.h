@@ -73,6 +73,8 @@ public:
     int32_t PieceBound() const { return piece_bound_; }
 
 private:
+    // The sheet with its kerf, breakages and trims; no cut limit, no holes.
+    sheet_geometry SheetGeometry() const;
     void SelectPieces();
     void RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry);
     void SetSearchSettings(search_settings& settings, int32_t strategy_index) const;
