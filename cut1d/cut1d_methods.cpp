@@ -12,6 +12,14 @@
 
 namespace {
 
+// The pieces indexed by their number, as the permutation and reordering steps look them up.
+part1d_array PiecesByNumber(const part1d_array& pieces, int32_t total)
+{
+    part1d_array byNumber(static_cast<size_t>(total));
+    for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+    return byNumber;
+}
+
 constexpr int32_t kMaxSequentialPieces = 30000;
 
 // The pieces a bar can still take, longest first.
@@ -245,12 +253,10 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
                                            ctx.maxGarbageWaste, ctx.minReusedWaste);
             consider(std::move(s));
         } else {
-            part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
-            for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+            const part1d_array byNumber = PiecesByNumber(pieces, ctx.pieceTotal);
             ImproveByPermutation(best, byNumber, ctx.kerf, ctx.width, ctx.maxPieces);
         }
-        part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
-        for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+        const part1d_array byNumber = PiecesByNumber(pieces, ctx.pieceTotal);
         ReorderSquareBars(best, byNumber);
         return best;
     }
@@ -306,13 +312,11 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
         }
     } else {
         stv::RandomSeed(ctx.seed);
-        part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
-        for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+        const part1d_array byNumber = PiecesByNumber(pieces, ctx.pieceTotal);
         ImproveByPermutation(best, byNumber, ctx.kerf, ctx.width, ctx.maxPieces);
     }
 
-    part1d_array byNumber(static_cast<size_t>(ctx.pieceTotal));
-    for (const auto& p : pieces) byNumber[static_cast<size_t>(p.number)] = p;
+    const part1d_array byNumber = PiecesByNumber(pieces, ctx.pieceTotal);
     ReorderSquareBars(best, byNumber);
     return best;
 }
