@@ -15,6 +15,12 @@ ui_text_table& Table()
     return table;
 }
 
+int& LoadedLanguage()
+{
+    static int index = kEnglishLanguageIndex;
+    return index;
+}
+
 bool IsValidEntry(ui_text entry)
 {
     const int index = static_cast<int>(entry);
@@ -120,12 +126,25 @@ const std::array<std::wstring_view, kLanguageCount>& LanguageNames()
 
 void LoadLanguage(std::wstring_view name)
 {
-    for (const language_entry& language : kLanguages) {
-        if (language.name == name) {
-            language.load();
+    for (int i = 0; i < kLanguageCount; ++i) {
+        if (kLanguages[i].name == name) {
+            kLanguages[i].load();
+            LoadedLanguage() = i;
             return;
         }
     }
+}
+
+int CurrentLanguageIndex()
+{
+    return LoadedLanguage();
+}
+
+std::wstring_view Translated(const text_row& row)
+{
+    const wchar_t* text = row[LoadedLanguage()];
+    if (!text || !*text) text = row[kEnglishLanguageIndex];
+    return text ? std::wstring_view(text) : std::wstring_view();
 }
 
 std::wstring_view GrainWord(int row, int grain)

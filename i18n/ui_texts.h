@@ -58,6 +58,17 @@ const std::array<std::wstring_view, kLanguageCount>& LanguageNames();
 // Runs the loader whose name equals `name` exactly; "Ukrainian" and unknown names do nothing.
 void LoadLanguage(std::wstring_view name);
 
+// Index in the language list of the language loaded last; English before the first load.
+int CurrentLanguageIndex();
+
+// One text in every language of the list, in list order. Texts added after the original table
+// live in tables of these rows, one file per feature, so that each feature's texts can be read
+// and translated together.
+using text_row = std::array<const wchar_t*, kLanguageCount>;
+
+// The row's text in the current language (its English text where that one is missing).
+std::wstring_view Translated(const text_row& row);
+
 // Grain word of a grain-table row (0..26) for grain code 0, 1 or 2 ("" for 0 or out of range).
 std::wstring_view GrainWord(int row, int grain);
 

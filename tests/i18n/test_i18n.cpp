@@ -205,3 +205,18 @@ TEST(GrainWords, RetranslateCellAfterSwitchingToGerman)
     for (const auto& [cell, expected] : cases)
         EXPECT_EQ(RetranslateGrainCell(cell), expected) << Narrow(cell);
 }
+
+TEST(FeatureTexts, FollowTheLoadedLanguageAndFallBackToEnglish)
+{
+    text_row row{};
+    row[kEnglishLanguageIndex] = L"Report";
+    row[10] = L"Bericht";  // German
+    LoadLanguage(L"German");
+    EXPECT_EQ(CurrentLanguageIndex(), 10);
+    EXPECT_EQ(Translated(row), L"Bericht");
+    LoadLanguage(L"French");
+    EXPECT_EQ(Translated(row), L"Report");  // no French text: English
+    LoadLanguage(L"Ukrainian");             // not in the list: the language stays
+    EXPECT_EQ(CurrentLanguageIndex(), 9);
+    LoadLanguage(L"English");
+}
