@@ -101,6 +101,8 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
         {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
         {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
         {"--frobnicate", "unknown option"},
+        {"--parts " + WriteFile("absurd.csv", "600,400,2000000000,0,x\n") + " --stock " + stock,
+         "Parts, row 1: quantity 2000000000 is too large"},
     };
     for (const Case& c : cases) {
         const run_output r = RunCli(c.arguments);
