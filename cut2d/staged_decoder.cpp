@@ -143,7 +143,7 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
         const int32_t far_u_margin = ux ? em.u : em.v;
         const int32_t pu = ux ? px : py;
         const int32_t pv = ux ? py : px;
-        // No piece reaches into a far trim, not even where the fit test lets a leftover below one kerf pass.
+        // No piece reaches into a far trim.
         const int32_t trim_u = far_u ? (ux ? g_.trim_xL : g_.trim_yW) : 0;
         const bool far_v = ux ? em.yW : em.xL;
         const int32_t trim_v = far_v ? (ux ? g_.trim_yW : g_.trim_xL) : 0;
