@@ -58,6 +58,17 @@ std::string WriteFile(const std::string& name, const std::string& text)
     return file.string();
 }
 
+// Keeps a result of the tool where the schema check finds it (it runs after these tests).
+void KeepResult(const std::string& text)
+{
+    static int number = 0;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path dir = STAVORA_CLI_RESULTS;
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / (std::string(test->name()) + "_" + std::to_string(++number) + ".json"), std::ios::binary)
+        << text;
+}
+
 // The tool's JSON on standard output, parsed; a null value when it is not JSON.
 nlohmann::json ParseJson(const std::string& text) { return nlohmann::json::parse(text, nullptr, false); }
 
@@ -118,10 +129,16 @@ TEST(Cli, ReportsUnplacedPartsWithExitStatusTwo)
 {
     const std::string parts = WriteFile("parts.csv", "600,400,2,0,Door\n3000,400,1,0,Beam\n");
     const std::string stock = WriteFile("stock2.csv", "2000,1000,5,0,board\n");
-    const run_output r = RunCli("--parts " + parts + " --stock " + stock);
+    const std::string json = (TempDir() / "unplaced.json").string();
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --json " + json);
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_NE(r.out.find("Not placed"), std::string::npos);
     EXPECT_NE(r.out.find("Beam x 1"), std::string::npos);
+    const std::string text = ReadFile(json);
+    KeepResult(text);
+    const nlohmann::json result = ParseJson(text);
+    EXPECT_EQ(result["status"], 2);
+    EXPECT_EQ(result["unplaced"], nlohmann::json::parse(R"([{"source_index": 1, "label": "Beam", "count": 1}])"));
 }
 
 TEST(Cli, FractionalJobsAreShownInFractions)
@@ -137,6 +154,7 @@ TEST(Cli, FractionalJobsAreShownInFractions)
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("12 3/16"), std::string::npos) << r.out;
     const std::string text = ReadFile(json);
+    KeepResult(text);
     EXPECT_NE(text.find("\"decimal\": false"), std::string::npos);
     EXPECT_NE(text.find("_size\": 12.1875"), std::string::npos) << text;
     for (const char* key : {"\"layouts\"", "\"placed_parts\"", "\"used_stock\"", "\"garbage_waste\"",
@@ -176,6 +194,7 @@ TEST(Cli, CutsBarsWithMitredEnds)
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("Bar layout 1"), std::string::npos) << r.out;
     const std::string text = ReadFile(json);
+    KeepResult(text);
     for (const char* key : {"\"layouts_1d\"", "\"barLength\": 5980", "\"stockLength\": 6000", "\"angle1\"",
                             "\"partIndex\"", "\"garbage_waste_1d\"", "\"reused_waste_1d\"", "\"utilization_1d\""})
         EXPECT_NE(text.find(key), std::string::npos) << key;
@@ -221,6 +240,7 @@ TEST(Cli, WritesOnlyTheJsonToStandardOutputWhenAskedForIt)
         const run_output r = RunCli(c.arguments);
         EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
         EXPECT_EQ(r.err, "");
+        KeepResult(r.out);
         const nlohmann::json result = ParseJson(r.out);
         ASSERT_TRUE(result.is_object()) << c.arguments << "\n" << r.out;
         EXPECT_EQ(result["parameters"]["cutter_thickness"], c.kerf);
@@ -249,6 +269,7 @@ TEST(Cli, JobFileRoundTripsThroughTheResult)
 
     const run_output r = RunCli("--job " + file + " --json -");
     ASSERT_EQ(r.exit_code, 0) << r.err;
+    KeepResult(r.out);
     const nlohmann::json result = ParseJson(r.out);
     ASSERT_TRUE(result.is_object()) << r.out;
     EXPECT_EQ(result["settings"], job["settings"]) << result["settings"].dump();
