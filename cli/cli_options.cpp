@@ -17,7 +17,7 @@ using apply_value = std::function<bool(cli_options&, const std::string& value, s
 struct option_row {
     const char* name;        // --name on the command line, "name" in a job file's settings
     const char* value_name;  // empty for a switch
-    const char* help;        // one line
+    const char* help;        // one line, at most 48 characters so that it fits beside the option
     bool job_setting;        // may also be given in a job file's settings
     apply_value apply;
 };
@@ -90,14 +90,14 @@ const std::vector<option_row>& OptionTable()
         {"kerf", "X", "cutter thickness (default 0)", true, Text(&cli_options::kerf)},
         {"min-break", "X", "minimal break size (default 0)", true, Text(&cli_options::min_break)},
         {"max-cut", "X", "maximal cut length (default 5000)", true, Text(&cli_options::max_cut)},
-        {"round", "1/D", "round sizes to 1/2, 1/4, 1/8, 1/16 or 1/32 (default 1/16)", true,
+        {"round", "1/D", "round sizes to 1/2 ... 1/32 (default 1/16)", true,
          Choice(&cli_options::round_index, {"1/2", "1/4", "1/8", "1/16", "1/32"})},
         {"seed", "N", "random seed of the search", true, Integer(&cli_options::seed)},
         {"iterations", "N", "optimisation level", true, Integer(&cli_options::iterations)},
-        {"mode", "MODE", "layout style: guillotine, nested or staged (default guillotine)", true,
+        {"mode", "MODE", "guillotine (default), nested or staged", true,
          Choice(&cli_options::run_mode, {"guillotine", "nested", "staged"})},
-        {"stages", "N", "number of stages of staged layouts", true, Integer(&cli_options::stages)},
-        {"first-direction", "0|1", "direction of the first stage of staged layouts", true,
+        {"stages", "N", "staged: number of stages", true, Integer(&cli_options::stages)},
+        {"first-direction", "0|1", "staged: direction of the first stage", true,
          [](cli_options& o, const std::string& v, std::string& error) {
              if (v != "0" && v != "1") {
                  error = "must be 0 or 1";
@@ -106,20 +106,20 @@ const std::vector<option_row>& OptionTable()
              o.first_direction = v[0] - '0';
              return true;
          }},
-        {"same-height-strips", "", "staged layouts: the pieces of a strip have one height", true,
+        {"same-height-strips", "", "staged: one height for the pieces of a strip", true,
          OnOff(&cli_options::same_height_strips)},
-        {"height-tolerance", "X", "staged layouts: height difference allowed in a strip (default 0)", true,
+        {"height-tolerance", "X", "staged: height difference allowed in a strip", true,
          Text(&cli_options::height_tolerance)},
         {"linear-kerf", "X", "cutter thickness for bars (default 0)", true, Text(&cli_options::linear_kerf)},
         {"json", "FILE", "the whole result as JSON; - for standard output", false, Text(&cli_options::json_file)},
         {"pdf", "FILE", "every layout as a page of a PDF", false, Text(&cli_options::pdf_file)},
         {"png", "DIR", "one PNG picture per layout", false, Text(&cli_options::png_dir)},
         {"bmp", "DIR", "one BMP picture per layout", false, Text(&cli_options::bmp_dir)},
-        {"show-part-size", "on|off", "pictures show the sizes of the parts (default on)", false,
+        {"show-part-size", "on|off", "show part sizes in pictures (default on)", false,
          OnOff(&cli_options::show_part_size)},
-        {"show-waste-size", "on|off", "pictures show the sizes of the wastes (default off)", false,
+        {"show-waste-size", "on|off", "show waste sizes in pictures (default off)", false,
          OnOff(&cli_options::show_waste_size)},
-        {"show-part-label", "on|off", "pictures show the labels of the parts (default on)", false,
+        {"show-part-label", "on|off", "show part labels in pictures (default on)", false,
          OnOff(&cli_options::show_part_label)},
     };
     return table;
@@ -130,8 +130,9 @@ QCommandLineParser& Parser()
     static QCommandLineParser p;
     static const bool ready = [] {
         p.setApplicationDescription(QStringLiteral(
-            "Cuts parts from stock sheets and bars and prints the layouts; messages go to standard error.\n"
-            "Exit status: 0 every piece placed, 2 not every piece placed, 1 bad input or a file not written."));
+            "Cuts parts from stock sheets and bars and prints the layouts.\n"
+            "Messages go to standard error. Exit status: 0 every piece placed,\n"
+            "2 not every piece placed, 1 bad input or an output not written."));
         // Qt's own help option would also offer Qt's options, which mean nothing here.
         p.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                        QStringLiteral("show this help and exit")));

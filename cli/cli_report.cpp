@@ -1,12 +1,14 @@
 #include "cli/cli_report.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 
+#include <QSaveFile>
+
+#include "model/number_text.h"
 #include "util/utf8.h"
 
 namespace {
@@ -114,11 +116,16 @@ namespace {
 
 using ordered_json = nlohmann::ordered_json;
 
-// Whole sizes are written without a decimal point (5980, not 5980.0), as people type them.
+// Numbers as the summary shows them: 15 significant digits, which drops the binary noise of sizes
+// brought back from integer units (200.29999999999998 is 200.3); whole ones without a decimal point
+// (5980, not 5980.0), as people type them.
 ordered_json Number(double v)
 {
+    if (!std::isfinite(v)) return v;  // written as null
+    const std::string text = stv::text::FormatGeneral(v, 15);
+    std::from_chars(text.data(), text.data() + text.size(), v);
     constexpr double kExactLimit = 9007199254740992.0;  // 2^53
-    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < kExactLimit) return static_cast<int64_t>(v);
+    if (v == std::trunc(v) && std::fabs(v) < kExactLimit) return static_cast<int64_t>(v);
     return v;
 }
 
@@ -294,26 +301,7 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
         return static_cast<bool>(std::cout);
     }
     // Written beside the target and moved over it, so a failed write leaves no half file.
-    const std::filesystem::path target(file);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    QSaveFile out(QString::fromStdString(file));
+    return out.open(QIODevice::WriteOnly) &&
+           out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) && out.commit();
 }
