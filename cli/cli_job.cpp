@@ -19,7 +19,7 @@ std::string LowerExtension(const std::string& file)
 
 using issue_list = std::vector<list_file_issue>;
 
-std::string CsvIssueText(const list_file_issue& issue)
+std::string IssueText(const list_file_issue& issue)
 {
     switch (issue.kind) {
     case list_file_issue::size_missing: return "missing";
@@ -30,8 +30,8 @@ std::string CsvIssueText(const list_file_issue& issue)
     return issue.text;
 }
 
-// Reads one list file by its extension. Every field of a CSV line that does not read, and XML sizes
-// that are not numbers, are errors; an XML quantity that is not a whole number becomes 1.
+// Reads one list file by its extension. A text that does not read as its field's number is an error
+// that names the CSV line or XML row and the field.
 template <class Array>
 bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_xml)(Array&, const std::filesystem::path&, issue_list*),
@@ -57,16 +57,10 @@ bool ReadList(const std::string& file, char separator, Array& array,
         error = file + ": unknown list file type (use .xml or .csv)";
         return false;
     }
-    for (const list_file_issue& issue : issues) {
-        if (ext == ".csv") {
-            error = file + ", line " + std::to_string(issue.row + 1) + ", " + issue.field + ": " + CsvIssueText(issue);
-            return false;
-        }
-        if (issue.kind == list_file_issue::quantity_not_an_integer) {
-            array[issue.row].quantity = 1;
-            continue;
-        }
-        error = file + ", row " + std::to_string(issue.row + 1) + ", " + issue.field + ": not a number: " + issue.text;
+    if (!issues.empty()) {
+        const list_file_issue& issue = issues.front();
+        error = file + (ext == ".csv" ? ", line " : ", row ") + std::to_string(issue.row + 1) + ", " + issue.field +
+                ": " + IssueText(issue);
         return false;
     }
     return true;

@@ -152,11 +152,11 @@ fractional_double ReadFraction(pugi::xml_node node, const char* name, const Issu
     return value;
 }
 
-// Missing means 1; a text that is not a whole number is reported and read as far as it goes.
+// Missing or empty means 1; a text that is not a whole number is reported and read as far as it goes.
 int32_t ReadQuantity(pugi::xml_node row, const IssueSink& sink)
 {
     const char* text = ChildText(row, "quantity");
-    if (!text) return 1;
+    if (!text || TrimBlanks(Utf8ToWide(text)).empty()) return 1;
     if (!stv::text::IsInteger(text)) sink.Note(list_file_issue::quantity_not_an_integer, "quantity", text);
     return stv::text::LeadingInt(text);
 }

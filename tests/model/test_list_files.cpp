@@ -380,12 +380,13 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
                "<row><length>600</length><width>40x</width><quantity>2</quantity></row>"
                "<row><length>12 3/16</length><width>300</width><quantity>abc</quantity></row>"
                "<row><length>500</length><width>300</width></row>"
+               "<row><length>500</length><width>300</width><quantity> </quantity></row>"
                "</parts></data>";
     }
     parts_array_2d parts;
     std::vector<list_file_issue> issues;
     ASSERT_TRUE(ReadPartsXml(parts, file, &issues));
-    ASSERT_EQ(parts.count(), 3);
+    ASSERT_EQ(parts.count(), 4);
     ASSERT_EQ(issues.size(), 2u);
     EXPECT_EQ(issues[0].row, 0);
     EXPECT_EQ(issues[0].kind, list_file_issue::size_not_a_number);
@@ -394,5 +395,6 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
     EXPECT_EQ(issues[1].row, 1);
     EXPECT_EQ(issues[1].kind, list_file_issue::quantity_not_an_integer);
     EXPECT_EQ(parts[2].quantity, 1);  // missing quantity
+    EXPECT_EQ(parts[3].quantity, 1);  // empty quantity
     std::filesystem::remove(file);
 }
