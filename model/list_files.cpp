@@ -410,9 +410,11 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
         // A first line of words is a heading, as spreadsheets write one.
         if (first_line) {
             first_line = false;
-            fractional_double unused;
-            if (!ReadCsvSize(fields.number[0], decimal_separator, unused) &&
-                !ReadCsvSize(fields.number[1], decimal_separator, unused)) {
+            auto is_size = [&](const std::wstring& text) {
+                fractional_double unused;
+                return !text.empty() && ReadCsvSize(text, decimal_separator, unused);
+            };
+            if (!is_size(fields.number[0]) && !is_size(fields.number[1])) {
                 found.clear();
                 continue;
             }
