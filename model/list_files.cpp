@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -382,7 +381,6 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
     const wchar_t decimal_separator = separator == L',' ? L'.' : L',';
     const std::vector<CsvLine> lines = SplitCsvLines(bytes);
     record_array<Record> records;
-    records.Reserve(static_cast<int32_t>(std::min<size_t>(lines.size(), INT32_MAX)));
     std::vector<list_file_issue> found;
     bool first_line = true;
     for (size_t n = 0; n < lines.size(); ++n) {
@@ -391,22 +389,18 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
         const CsvFields fields = SplitCsvFields(line, separator);
         const int32_t row = static_cast<int32_t>(std::min<size_t>(n, INT32_MAX));
         Record record;
-        bool sizes_read = true, line_read = true;
+        bool line_read = true;
         auto refuse = [&](list_file_issue::kind_type kind, int field) {
             line_read = false;
             found.push_back({row, kind, kCsvFieldNames[field], WideToUtf8(fields.number[field].substr(0, 60))});
         };
         fractional_double* sizes[2] = {&record.length, &record.width};
         for (int f = 0; f < 2; ++f) {
-            if (f >= fields.numbers || fields.number[f].empty()) {
-                sizes_read = false;
-                found.push_back({row, list_file_issue::size_missing, kCsvFieldNames[f], ""});
-            } else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f])) {
-                sizes_read = false;
+            if (fields.number[f].empty())
+                refuse(list_file_issue::size_missing, f);
+            else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f]))
                 refuse(list_file_issue::size_not_a_number, f);
-            }
         }
-        line_read = sizes_read;
         // A first line of words is a heading, as spreadsheets write one.
         if (first_line) {
             first_line = false;
