@@ -401,14 +401,14 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
             else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f]))
                 refuse(list_file_issue::size_not_a_number, f);
         }
-        // A first line of words is a heading, as spreadsheets write one.
+        // A first line of words is a heading, as spreadsheets write one; a line of numbers split
+        // at another separator is not.
         if (first_line) {
             first_line = false;
-            auto is_size = [&](const std::wstring& text) {
-                fractional_double unused;
-                return !text.empty() && ReadCsvSize(text, decimal_separator, unused);
+            auto has_digit = [](const std::wstring& text) {
+                return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
             };
-            if (!is_size(fields.number[0]) && !is_size(fields.number[1])) {
+            if (!has_digit(fields.number[0]) && !has_digit(fields.number[1])) {
                 found.clear();
                 continue;
             }

@@ -300,6 +300,8 @@ TEST_F(ListFiles, ReadCsvLines)
         {"heading", "Length;Width;Quantity;Grain;Label\n600;400;1;0;A;\n", L';', {{f600, f400, 1, 0, L"A"}}, {}},
         {"words only", "abc;def\n", L';', {}, {}},
         {"title", "Parts\n600;400\n", L';', {{f600, f400, 1, 0, L""}}, {}},
+        {"another separator", "600,400,2,1,A,\n", L';', {},
+         {{0, list_file_issue::size_not_a_number, "length"}, {0, list_file_issue::size_missing, "width"}}},
         {"blank lines", "\n;;;;\n  \n600;40\n", L';', {{f600, 40.0, 1, 0, L""}}, {}},
         {"last line without line end", "600;400;1;0;A;\n700;300", L';',
          {{f600, f400, 1, 0, L"A"}, {700.0, 300.0, 1, 0, L""}}, {}},
