@@ -336,8 +336,9 @@ CsvFields SplitCsvFields(std::wstring_view line, wchar_t separator)
     size_t start = 0;
     while (fields.numbers < 4) {
         const size_t end = line.find(separator, start);
-        fields.number[fields.numbers++] = CsvFieldText(line.substr(start, end == std::wstring_view::npos ? line.npos : end - start));
-        if (end == std::wstring_view::npos) return fields;
+        const bool last = end == std::wstring_view::npos;
+        fields.number[fields.numbers++] = CsvFieldText(line.substr(start, last ? line.npos : end - start));
+        if (last) return fields;
         start = end + 1;
     }
     std::wstring_view rest = line.substr(start);
