@@ -114,6 +114,9 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
          "words.xml, row 1, length: not a number: 12a"},
         {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
          "words.csv, line 2, length: not a number: about"},
+        {"--parts " + WriteFile("many.xml", "<data><parts><row><length>600</length><width>400</width>"
+                                            "<quantity>99999999999</quantity></row></parts></data>") + " --stock " + stock,
+         "many.xml, row 1, quantity: not a whole number: 99999999999"},
         {"--parts " + WriteFile("letters.csv", "600,abc,2,1,A,\n") + " --stock " + stock,
          "letters.csv, line 1, width: not a number: abc"},
         {"--parts " + WriteFile("no_length.csv", "600,400\n,400,2,1,B,\n") + " --stock " + stock,
