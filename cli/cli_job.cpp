@@ -22,29 +22,29 @@ std::string LowerExtension(const std::string& file)
 
 using issue_list = std::vector<list_file_issue>;
 
-// Turns what a list reader noted into one message naming the row and the field; a quantity that is
-// not a whole number becomes 1, as in the window.
-template <class Array>
-bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, Array& array, std::string& error)
+std::string IssueText(const list_file_issue& issue)
 {
-    for (const list_file_issue& issue : issues) {
-        if (issue.kind == list_file_issue::quantity_not_an_integer) {
-            array[issue.row].quantity = 1;
-            continue;
-        }
-        if (csv)
-            error = name + ", line " + std::to_string(issue.row + 1) + ": does not start with two numbers: " +
-                    issue.text;
-        else
-            error = name + ", row " + std::to_string(issue.row + 1) + ", " + issue.field +
-                    ": not a number: " + issue.text;
-        return false;
+    switch (issue.kind) {
+    case list_file_issue::size_missing: return "missing";
+    case list_file_issue::size_not_a_number: return "not a number: " + issue.text;
+    case list_file_issue::quantity_not_an_integer:
+    case list_file_issue::grain_not_an_integer: return "not a whole number: " + issue.text;
     }
-    return true;
+    return issue.text;
 }
 
-// Reads one list file by its extension. Sizes that are not numbers and CSV lines that do not start
-// with two numbers are errors.
+// A text that a list reader could not read as its field's number is an error that names the CSV
+// line or XML row and the field.
+bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, std::string& error)
+{
+    if (issues.empty()) return true;
+    const list_file_issue& issue = issues.front();
+    error = name + (csv ? ", line " : ", row ") + std::to_string(issue.row + 1) + ", " + issue.field + ": " +
+            IssueText(issue);
+    return false;
+}
+
+// Reads one list file by its extension.
 template <class Array>
 bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_xml)(Array&, const std::filesystem::path&, issue_list*),
@@ -70,7 +70,7 @@ bool ReadList(const std::string& file, char separator, Array& array,
         error = file + ": unknown list file type (use .xml or .csv)";
         return false;
     }
-    return TakeIssues(issues, ext == ".csv", file, array, error);
+    return TakeIssues(issues, ext == ".csv", file, error);
 }
 
 // One row field of a job file as the list file's element: texts and numbers as written, objects
@@ -128,7 +128,7 @@ bool ReadJobList(const cli_options& options, const char* list_name, Array& array
         error = name + ": cannot be read";
         return false;
     }
-    return TakeIssues(issues, false, name, array, error);
+    return TakeIssues(issues, false, name, error);
 }
 
 // Forms seen in the job's sizes, as the window's number-mode check sees them.

@@ -113,7 +113,18 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
                                              "</parts></data>") + " --stock " + stock,
          "words.xml, row 1, length: not a number: 12a"},
         {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
-         "words.csv, line 2: does not start with two numbers"},
+         "words.csv, line 2, length: not a number: about"},
+        {"--parts " + WriteFile("many.xml", "<data><parts><row><length>600</length><width>400</width>"
+                                            "<quantity>99999999999</quantity></row></parts></data>") + " --stock " + stock,
+         "many.xml, row 1, quantity: not a whole number: 99999999999"},
+        {"--parts " + WriteFile("letters.csv", "600,abc,2,1,A,\n") + " --stock " + stock,
+         "letters.csv, line 1, width: not a number: abc"},
+        {"--parts " + WriteFile("no_length.csv", "600,400\n,400,2,1,B,\n") + " --stock " + stock,
+         "no_length.csv, line 2, length: missing"},
+        {"--parts " + WriteFile("many.csv", "600,400,99999999999,1,Q,\n") + " --stock " + stock,
+         "many.csv, line 1, quantity: not a whole number: 99999999999"},
+        {"--parts " + WriteFile("slip.csv", "5x 3/4,400,1,0,A,\n") + " --stock " + stock,
+         "slip.csv, line 1, length: not a number: 5x 3/4"},
         {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
         {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
         {"--frobnicate", "unknown option"},
@@ -125,6 +136,16 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
         EXPECT_EQ(r.exit_code, 1) << c.arguments;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.arguments << "\n" << r.err;
     }
+}
+
+TEST(Cli, ReadsSemicolonListsWithDecimalCommasAndLabelsWithBlanks)
+{
+    const std::string parts = WriteFile("comma_parts.csv", "600;400,5;2;1;Left door;\n");
+    const std::string stock = WriteFile("comma_stock.csv", "2000;1000;5;0;board;\n");
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --separator ';'");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("pieces 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("600 x 400.5 at (0, 0)  Left door"), std::string::npos) << r.out;
 }
 
 TEST(Cli, ReportsUnplacedPartsWithExitStatusTwo)
@@ -208,32 +229,6 @@ TEST(Cli, CutsBarsWithMitredEnds)
     const run_output refused = RunCli("--parts " + bad_angle + " --stock " + stock);
     EXPECT_EQ(refused.exit_code, 1);
     EXPECT_NE(refused.err.find("bad_angle.xml, row 1, end_angle_1"), std::string::npos) << refused.err;
-}
-
-TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
-{
-    // Grain on parts and sheets: nothing turns.
-    const std::string heights = WriteFile("heights.csv", "500,300,2,1,a\n500,290,1,1,b\n500,280,1,1,c\n");
-    const std::string sheets = WriteFile("sheets_1000.csv", "1000,600,5,1,s\n");
-    const std::string close = WriteFile("close.csv", "30,25,1,1,a\n30,23,1,1,b\n");
-    const std::string strips = WriteFile("strips_60.csv", "60,25,5,1,s\n");
-    struct Case {
-        std::string arguments;
-        std::string summary;
-    };
-    const std::vector<Case> cases = {
-        {"--parts " + heights + " --stock " + sheets + " --mode staged --stages 2", "1 sheet layout(s)"},
-        {"--parts " + close + " --stock " + strips + " --mode staged --stages 2 --same-height-strips",
-         "2 sheet layout(s)"},
-        {"--parts " + close + " --stock " + strips +
-             " --mode staged --stages 2 --same-height-strips --height-tolerance 2",
-         "1 sheet layout(s)"},
-    };
-    for (const Case& c : cases) {
-        const run_output r = RunCli(c.arguments);
-        EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
-        EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
-    }
 }
 
 TEST(Cli, AnswersHelpAndVersionOnStandardOutput)
@@ -336,5 +331,31 @@ TEST(Cli, RefusesABadJobFileNamingThePlace)
         const run_output r = RunCli("--job " + WriteFile("bad_job.json", c.job));
         EXPECT_EQ(r.exit_code, 1) << c.job;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.job << "\n" << r.err;
+    }
+}
+
+TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
+{
+    // Grain on parts and sheets: nothing turns.
+    const std::string heights = WriteFile("heights.csv", "500,300,2,1,a\n500,290,1,1,b\n500,280,1,1,c\n");
+    const std::string sheets = WriteFile("sheets_1000.csv", "1000,600,5,1,s\n");
+    const std::string close = WriteFile("close.csv", "30,25,1,1,a\n30,23,1,1,b\n");
+    const std::string strips = WriteFile("strips_60.csv", "60,25,5,1,s\n");
+    struct Case {
+        std::string arguments;
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"--parts " + heights + " --stock " + sheets + " --mode staged --stages 2", "1 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips + " --mode staged --stages 2 --same-height-strips",
+         "2 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips +
+             " --mode staged --stages 2 --same-height-strips --height-tolerance 2",
+         "1 sheet layout(s)"},
+    };
+    for (const Case& c : cases) {
+        const run_output r = RunCli(c.arguments);
+        EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
     }
 }
