@@ -39,7 +39,12 @@ std::string UsageText()
            "  --pdf FILE                   every layout as a page of a PDF\n"
            "  --png DIR, --bmp DIR         one picture per layout\n"
            "  --show-part-size on|off, --show-waste-size on|off, --show-part-label on|off\n"
-           "                               what the pictures show (default on, off, on)\n";
+           "                               what the pictures show (default on, off, on)\n"
+           "  --show-cut-numbers on|off    numbers of the cuts in saw order on the drawings (default off)\n"
+           "  --cut-list FILE.csv          pieces and cuts in saw order, one row each\n"
+           "  --report FILE                job report (PDF): totals, one page per layout, offcuts to keep\n"
+           "  --labels FILE                part labels (PDF), one per piece in cutting order\n"
+           "  --label-sheet a4-3x8|letter-3x10   label sheet (default a4-3x8)\n";
 }
 
 std::optional<cli_options> ParseOptions(int argc, char** argv, std::string& error)
@@ -128,6 +133,17 @@ std::optional<cli_options> ParseOptions(int argc, char** argv, std::string& erro
         else if (arg == "--show-part-size") ok = flag_value(o.show_part_size);
         else if (arg == "--show-waste-size") ok = flag_value(o.show_waste_size);
         else if (arg == "--show-part-label") ok = flag_value(o.show_part_label);
+        else if (arg == "--show-cut-numbers") ok = flag_value(o.show_cut_numbers);
+        else if (arg == "--cut-list") ok = value(o.cut_list_file);
+        else if (arg == "--report") ok = value(o.report_file);
+        else if (arg == "--labels") ok = value(o.labels_file);
+        else if (arg == "--label-sheet") {
+            ok = value(o.label_sheet);
+            if (ok && o.label_sheet != "a4-3x8" && o.label_sheet != "letter-3x10") {
+                error = "--label-sheet must be a4-3x8 or letter-3x10";
+                ok = false;
+            }
+        }
         else {
             error = "unknown option: " + std::string(arg);
             ok = false;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 
+#include "cli/cli_cut_output.h"
 #include "cli/json_writer.h"
 #include "util/utf8.h"
 
@@ -202,6 +203,7 @@ void WriteLayouts2D(json_writer& j, const stavora_2d& facade)
                 .EndObject();
         }
         j.EndArray();
+        WriteCutSequenceJson(j, facade, *l);
         j.EndObject();
     }
     j.EndArray();
@@ -289,6 +291,7 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
         WriteWasteList(j, "reused_waste_1d", facade.reused_waste_1d);
         WriteUtilization(j, "utilization", facade.utilization_2d);
         WriteUtilization(j, "utilization_1d", facade.utilization_1d);
+        WriteCutTotalsJson(j, facade);
         j.Key("unplaced").BeginArray();
         for (const auto& u : FindUnplacedParts(facade))
             j.BeginObject()

@@ -247,3 +247,18 @@ cut_totals MaterialCutTotals(const stavora_2d& facade, const my_w_string& materi
 {
     return Totals(facade, &material);
 }
+
+std::vector<int32_t> PiecesInCuttingOrder(const Solution2D& layout, const layout_cut_sequence& sequence)
+{
+    std::vector<int32_t> order;
+    std::vector<bool> seen(layout.pieces.size(), false);
+    for (const sequence_cut& c : sequence.cuts)
+        for (int32_t p : c.freed_pieces)
+            if (p >= 0 && static_cast<size_t>(p) < seen.size() && !seen[static_cast<size_t>(p)]) {
+                seen[static_cast<size_t>(p)] = true;
+                order.push_back(p);
+            }
+    for (size_t p = 0; p < seen.size(); ++p)
+        if (!seen[p]) order.push_back(static_cast<int32_t>(p));
+    return order;
+}

@@ -54,3 +54,7 @@ struct cut_totals {
 cut_totals JobCutTotals(const stavora_2d& facade);
 // The totals of the layouts of one material (ignoring case).
 cut_totals MaterialCutTotals(const stavora_2d& facade, const my_w_string& material);
+
+// The layout's pieces in the order the sequence frees them; pieces no cut frees (a piece as large
+// as the sheet) follow in list order.
+std::vector<int32_t> PiecesInCuttingOrder(const Solution2D& layout, const layout_cut_sequence& sequence);

@@ -1,0 +1,161 @@
+#include "cli/cli_cut_output.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/cut_sequence.h"
+#include "util/utf8.h"
+
+namespace {
+
+std::string Text(const fractional_double& v) { return WideToUtf8(v.FormatDisplay(L'.')); }
+
+const char* DirectionName(cut_direction d) { return d == cut_direction::rip ? "rip" : "cross"; }
+
+// A number for other programs: shortest decimal form, full stop as separator.
+std::string Number(double v)
+{
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.10g", std::fabs(v) < 5e-11 ? 0.0 : v);
+    return buffer;
+}
+
+std::string Field(const std::string& text, char separator)
+{
+    if (text.find_first_of(std::string{separator, '"', '\n', '\r'}) == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+void WriteCutSequenceJson(json_writer& j, const stavora_2d& facade, const Solution2D& layout)
+{
+    const layout_cut_sequence s = CutSequenceOf(facade, layout);
+    j.Key("cut_sequence").BeginObject()
+        .Field("cut_count", static_cast<int>(s.cuts.size()))
+        .Field("cut_length", s.cut_length.AsDouble())
+        .Field("cut_length_text", Text(s.cut_length))
+        .Field("complete", s.complete);
+    j.Key("cuts").BeginArray();
+    for (const sequence_cut& c : s.cuts) {
+        j.BeginObject()
+            .Field("number", c.number)
+            .Field("stage", c.stage)
+            .Field("trim", c.trim)
+            .Field("direction", DirectionName(c.direction))
+            .Field("along", c.direction == cut_direction::rip ? "length" : "width")
+            .Field("cut_index", c.cut_index)
+            .Field("position", c.position.AsDouble())
+            .Field("position_text", Text(c.position))
+            .Field("length", c.length.AsDouble())
+            .Field("length_text", Text(c.length))
+            .Field("kerf", c.kerf.AsDouble());
+        j.Key("part").BeginObject()
+            .Field("x1", c.part_x1.AsDouble()).Field("y1", c.part_y1.AsDouble())
+            .Field("x2", c.part_x2.AsDouble()).Field("y2", c.part_y2.AsDouble())
+            .EndObject();
+        j.Key("frees_pieces").BeginArray();
+        for (int32_t p : c.freed_pieces) j.Value(p);
+        j.EndArray();
+        j.Key("frees_wastes").BeginArray();
+        for (int32_t w : c.freed_wastes) j.Value(w);
+        j.EndArray();
+        j.EndObject();
+    }
+    j.EndArray();
+    j.EndObject();
+}
+
+void WriteCutTotalsJson(json_writer& j, const stavora_2d& facade)
+{
+    const cut_totals all = JobCutTotals(facade);
+    j.Key("cut_totals").BeginObject()
+        .Field("sheet_count", static_cast<long long>(all.sheet_count))
+        .Field("cut_count", static_cast<long long>(all.cut_count))
+        .Field("cut_length", all.cut_length.AsDouble())
+        .Field("cut_length_text", Text(all.cut_length));
+    j.Key("materials").BeginArray();
+    for (const auto& u : facade.utilization_2d) {
+        const cut_totals t = MaterialCutTotals(facade, u->material);
+        j.BeginObject()
+            .Field("material", WideToUtf8(u->material.str()))
+            .Field("sheet_count", static_cast<long long>(t.sheet_count))
+            .Field("cut_count", static_cast<long long>(t.cut_count))
+            .Field("cut_length", t.cut_length.AsDouble())
+            .EndObject();
+    }
+    j.EndArray();
+    j.EndObject();
+}
+
+bool WriteCutListCsv(const std::string& file, const stavora_2d& facade, char separator)
+{
+    std::ostringstream out;
+    const std::string sep(1, separator);
+    out << "record" << sep << "layout" << sep << "sheets" << sep << "material" << sep << "stock" << sep << "number"
+        << sep << "x" << sep << "y" << sep << "length" << sep << "width" << sep << "turned" << sep << "label" << sep
+        << "stage" << sep << "direction" << sep << "position" << sep << "kerf" << sep << "frees" << "\n";
+    int layout_number = 0;
+    int32_t first_sheet = 1;
+    for (const auto& l : facade.solutions_2d) {
+        ++layout_number;
+        const layout_cut_sequence s = CutSequenceOf(facade, *l);
+        const std::string sheets = l->repetitions > 1
+                                       ? std::to_string(first_sheet) + "-" + std::to_string(first_sheet + l->repetitions - 1)
+                                       : std::to_string(first_sheet);
+        first_sheet += l->repetitions;
+        const std::string head = std::to_string(layout_number) + sep + sheets + sep +
+                                 Field(WideToUtf8(l->material.str()), separator) + sep +
+                                 Field(WideToUtf8(l->stock_label.str()), separator) + sep;
+        const auto row_head = [&](const char* record) { return record + sep + head; };
+        // Pieces are numbered in the order the saw frees them, as on the labels.
+        const std::vector<int32_t> order = PiecesInCuttingOrder(*l, s);
+        std::vector<int32_t> number_of(l->pieces.size(), 0);
+        for (size_t n = 0; n < order.size(); ++n) {
+            const TFractionalPiece2D& p = l->pieces[static_cast<size_t>(order[n])];
+            number_of[static_cast<size_t>(order[n])] = static_cast<int32_t>(n + 1);
+            out << row_head("piece") << n + 1 << sep << Number(p.x1.AsDouble()) << sep << Number(p.y1.AsDouble()) << sep
+                << Number(p.horizontal_size.AsDouble()) << sep << Number(p.vertical_size.AsDouble()) << sep
+                << (p.rotated ? 1 : 0) << sep << Field(WideToUtf8(p.label.str()), separator) << sep << sep << sep << sep
+                << sep << "\n";
+        }
+        for (const sequence_cut& c : s.cuts) {
+            const TFractionalCut& k = l->cuts[static_cast<size_t>(c.cut_index)];
+            std::string frees;
+            for (int32_t p : c.freed_pieces) frees += (frees.empty() ? "" : " ") + std::to_string(number_of[static_cast<size_t>(p)]);
+            out << row_head("cut") << c.number << sep << Number(k.x1.AsDouble()) << sep << Number(k.y1.AsDouble()) << sep
+                << Number(c.length.AsDouble()) << sep << sep << sep << (c.trim ? "trim" : "") << sep << c.stage << sep
+                << DirectionName(c.direction) << sep << Number(c.position.AsDouble()) << sep
+                << Number(c.kerf.AsDouble()) << sep << frees << "\n";
+        }
+    }
+    // Written beside the target and moved over it, so a failed write leaves no half file.
+    const std::filesystem::path target(file);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    {
+        std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
+        if (!f) return false;
+        f << out.str();
+        f.flush();
+        if (!f) {
+            f.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, target, ec);
+    if (!ec) return true;
+    std::filesystem::remove(temporary, ec);
+    return false;
+}
