@@ -78,6 +78,8 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
     flags.show_part_sizes = options.show_part_size;
     flags.show_waste_sizes = options.show_waste_size;
     flags.show_part_labels = options.show_part_label;
+    flags.show_cut_numbers = options.show_cut_numbers;
+    flags.cut_sequence_of = [&facade](const Solution2D& layout) { return CutSequenceOf(facade, layout); };
 
     if (!options.pdf_file.empty()) {
         QFont font(QStringLiteral("Tahoma"));
