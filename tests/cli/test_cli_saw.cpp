@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,17 @@ std::filesystem::path TempDir()
     return dir;
 }
 
+// The files of a run go when the tests end.
+class temp_dir_cleanup : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(TempDir(), ignored);
+    }
+};
+const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new temp_dir_cleanup);
+
 std::string ReadFile(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -38,7 +50,8 @@ int Run(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int RunCli(const std::string& arguments) { return Run(std::string(STAVORA_CLI) + " " + arguments); }
+// The C locale keeps sizes in the report written with a full stop, as in the JSON.
+int RunCli(const std::string& arguments) { return Run("LC_ALL=C.UTF-8 " + std::string(STAVORA_CLI) + " " + arguments); }
 
 std::string ExampleArguments()
 {
@@ -135,4 +148,66 @@ TEST(CliSaw, CutListHasARowPerPieceAndPerCut)
     }
     EXPECT_EQ(pieces, want_pieces);
     EXPECT_EQ(cuts, want_cuts);
+}
+
+namespace {
+
+bool HaveProgram(const char* name) { return Run(std::string("command -v ") + name) == 0; }
+
+// The report's text, pages separated by form feeds.
+std::string PdfText(const std::string& pdf)
+{
+    const std::string text = (TempDir() / "report.txt").string();
+    EXPECT_EQ(Run("pdftotext -enc UTF-8 " + pdf + " " + text), 0);
+    return ReadFile(text);
+}
+
+std::string HundredPieceArguments()
+{
+    std::ostringstream parts;
+    for (int k = 0; k < 10; ++k) parts << 250 + 53 * k << "," << 180 + 37 * (9 - k) << ",10,0,P" << k << "\n";
+    const std::string parts_file = (TempDir() / "hundred.csv").string();
+    std::ofstream(parts_file) << parts.str();
+    const std::string stock_file = (TempDir() / "hundred_stock.csv").string();
+    std::ofstream(stock_file) << "2800,2070,40,0,Board\n";
+    return "--parts " + parts_file + " --stock " + stock_file + " --kerf 4 --iterations 10";
+}
+
+}  // namespace
+
+TEST(CliSaw, ReportHasAPagePerLayoutAndTheTotalsOfTheJson)
+{
+    if (!HaveProgram("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+    struct job {
+        const char* name;
+        std::string arguments;
+    };
+    for (const job& j : {job{"example", ExampleArguments()}, job{"hundred", HundredPieceArguments()}}) {
+        SCOPED_TRACE(j.name);
+        const std::string pdf = (TempDir() / (std::string(j.name) + ".pdf")).string();
+        const nlohmann::json result = RunForJson("--report " + pdf + " " + j.arguments, std::string(j.name) + ".json");
+        const std::string text = PdfText(pdf);
+        size_t pages = 0;
+        for (char c : text) pages += c == '\f';
+        EXPECT_EQ(pages, 1 + result["layouts"].size() + 1);
+        const auto& totals = result["cut_totals"];
+        for (const auto& m : totals["materials"]) {
+            const std::string cuts = "Cuts: " + std::to_string(m["cut_count"].get<long long>()) + "; cut length: ";
+            EXPECT_NE(text.find(cuts), std::string::npos) << cuts << "\n" << text.substr(0, 2000);
+            EXPECT_NE(text.find("Sheets: " + std::to_string(m["sheet_count"].get<long long>())), std::string::npos);
+        }
+        EXPECT_NE(text.find("cut length: " + totals["cut_length_text"].get<std::string>()), std::string::npos);
+        for (const auto& u : result["utilization"]) {
+            const double waste = u["waste_area_total"].get<double>();
+            EXPECT_NE(text.find("Waste: " + std::to_string(static_cast<long long>(std::llround(waste)))), std::string::npos)
+                << waste;
+            EXPECT_NE(text.find("Pieces: " + std::to_string(u["piece_total"].get<int>())), std::string::npos);
+        }
+        // Each layout page says which sheets it is and how it is cut.
+        for (const auto& layout : result["layouts"])
+            EXPECT_NE(text.find("Cuts: " + std::to_string(layout["cut_sequence"]["cut_count"].get<int>()) + "; cut length: " +
+                                layout["cut_sequence"]["cut_length_text"].get<std::string>()),
+                      std::string::npos);
+        EXPECT_NE(text.find("Offcuts worth keeping"), std::string::npos);
+    }
 }
