@@ -9,6 +9,7 @@
 #include "render/draw_bar.h"
 #include "render/draw_layout.h"
 #include "render/job_report.h"
+#include "render/part_labels.h"
 
 namespace {
 
@@ -72,6 +73,13 @@ bool WriteSawDocuments(const cli_options& options, const stavora_2d& facade, con
         report.flags = flags;
         if (!WriteJobReportPdf(QString::fromStdString(options.report_file), facade, report)) {
             error = options.report_file + ": cannot write the report";
+            return false;
+        }
+    }
+    if (!options.labels_file.empty()) {
+        const label_sheet sheet = options.label_sheet == "letter-3x10" ? label_sheet::letter_3x10 : label_sheet::a4_3x8;
+        if (!WritePartLabelsPdf(QString::fromStdString(options.labels_file), MakePartLabels(facade), sheet)) {
+            error = options.labels_file + ": cannot write the labels";
             return false;
         }
     }

@@ -20,7 +20,7 @@ struct layout_display_flags {
     bool show_part_labels = true;
     bool show_cut_numbers = false;  // the saw order, written on the cut lines
     // The sequence the numbers follow (it knows the sheet's trims); without one, built from the layout alone.
-    std::function<layout_cut_sequence(const Solution2D&)> cut_sequence_of;
+    std::function<layout_cut_sequence(const Solution2D&)> cut_sequence_of = {};
 };
 
 // Small numbered tags on the cut lines, in saw order.
