@@ -2,10 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include <QSaveFile>
+
+#include "cli/cli_report.h"
 #include "engine/cut_sequence.h"
 #include "util/utf8.h"
 
@@ -36,64 +37,54 @@ std::string Field(const std::string& text, char separator)
 
 }  // namespace
 
-void WriteCutSequenceJson(json_writer& j, const stavora_2d& facade, const Solution2D& layout)
+nlohmann::ordered_json CutSequenceJson(const stavora_2d& facade, const Solution2D& layout)
 {
+    using ordered_json = nlohmann::ordered_json;
     const layout_cut_sequence s = CutSequenceOf(facade, layout);
-    j.Key("cut_sequence").BeginObject()
-        .Field("cut_count", static_cast<int>(s.cuts.size()))
-        .Field("cut_length", s.cut_length.AsDouble())
-        .Field("cut_length_text", Text(s.cut_length))
-        .Field("complete", s.complete);
-    j.Key("cuts").BeginArray();
-    for (const sequence_cut& c : s.cuts) {
-        j.BeginObject()
-            .Field("number", c.number)
-            .Field("stage", c.stage)
-            .Field("trim", c.trim)
-            .Field("direction", DirectionName(c.direction))
-            .Field("along", c.direction == cut_direction::rip ? "length" : "width")
-            .Field("cut_index", c.cut_index)
-            .Field("position", c.position.AsDouble())
-            .Field("position_text", Text(c.position))
-            .Field("length", c.length.AsDouble())
-            .Field("length_text", Text(c.length))
-            .Field("kerf", c.kerf.AsDouble());
-        j.Key("part").BeginObject()
-            .Field("x1", c.part_x1.AsDouble()).Field("y1", c.part_y1.AsDouble())
-            .Field("x2", c.part_x2.AsDouble()).Field("y2", c.part_y2.AsDouble())
-            .EndObject();
-        j.Key("frees_pieces").BeginArray();
-        for (int32_t p : c.freed_pieces) j.Value(p);
-        j.EndArray();
-        j.Key("frees_wastes").BeginArray();
-        for (int32_t w : c.freed_wastes) j.Value(w);
-        j.EndArray();
-        j.EndObject();
-    }
-    j.EndArray();
-    j.EndObject();
+    ordered_json cuts = ordered_json::array();
+    for (const sequence_cut& c : s.cuts)
+        cuts.push_back({{"number", c.number},
+                        {"stage", c.stage},
+                        {"trim", c.trim},
+                        {"direction", DirectionName(c.direction)},
+                        {"along", c.direction == cut_direction::rip ? "length" : "width"},
+                        {"cut_index", c.cut_index},
+                        {"position", JsonNumber(c.position.AsDouble())},
+                        {"position_text", Text(c.position)},
+                        {"length", JsonNumber(c.length.AsDouble())},
+                        {"length_text", Text(c.length)},
+                        {"kerf", JsonNumber(c.kerf.AsDouble())},
+                        {"part",
+                         {{"x1", JsonNumber(c.part_x1.AsDouble())},
+                          {"y1", JsonNumber(c.part_y1.AsDouble())},
+                          {"x2", JsonNumber(c.part_x2.AsDouble())},
+                          {"y2", JsonNumber(c.part_y2.AsDouble())}}},
+                        {"frees_pieces", c.freed_pieces},
+                        {"frees_wastes", c.freed_wastes}});
+    return {{"cut_count", s.cuts.size()},
+            {"cut_length", JsonNumber(s.cut_length.AsDouble())},
+            {"cut_length_text", Text(s.cut_length)},
+            {"complete", s.complete},
+            {"cuts", std::move(cuts)}};
 }
 
-void WriteCutTotalsJson(json_writer& j, const stavora_2d& facade)
+nlohmann::ordered_json CutTotalsJson(const stavora_2d& facade)
 {
+    using ordered_json = nlohmann::ordered_json;
     const cut_totals all = JobCutTotals(facade);
-    j.Key("cut_totals").BeginObject()
-        .Field("sheet_count", static_cast<long long>(all.sheet_count))
-        .Field("cut_count", static_cast<long long>(all.cut_count))
-        .Field("cut_length", all.cut_length.AsDouble())
-        .Field("cut_length_text", Text(all.cut_length));
-    j.Key("materials").BeginArray();
+    ordered_json materials = ordered_json::array();
     for (const auto& u : facade.utilization_2d) {
         const cut_totals t = MaterialCutTotals(facade, u->material);
-        j.BeginObject()
-            .Field("material", WideToUtf8(u->material.str()))
-            .Field("sheet_count", static_cast<long long>(t.sheet_count))
-            .Field("cut_count", static_cast<long long>(t.cut_count))
-            .Field("cut_length", t.cut_length.AsDouble())
-            .EndObject();
+        materials.push_back({{"material", WideToUtf8(u->material.str())},
+                             {"sheet_count", t.sheet_count},
+                             {"cut_count", t.cut_count},
+                             {"cut_length", JsonNumber(t.cut_length.AsDouble())}});
     }
-    j.EndArray();
-    j.EndObject();
+    return {{"sheet_count", all.sheet_count},
+            {"cut_count", all.cut_count},
+            {"cut_length", JsonNumber(all.cut_length.AsDouble())},
+            {"cut_length_text", Text(all.cut_length)},
+            {"materials", std::move(materials)}};
 }
 
 bool WriteCutListCsv(const std::string& file, const stavora_2d& facade, char separator)
@@ -138,24 +129,8 @@ bool WriteCutListCsv(const std::string& file, const stavora_2d& facade, char sep
         }
     }
     // Written beside the target and moved over it, so a failed write leaves no half file.
-    const std::filesystem::path target(file);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
-        if (!f) return false;
-        f << out.str();
-        f.flush();
-        if (!f) {
-            f.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (!ec) return true;
-    std::filesystem::remove(temporary, ec);
-    return false;
+    const std::string text = out.str();
+    QSaveFile f(QString::fromStdString(file));
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) && f.commit();
 }

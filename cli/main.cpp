@@ -30,11 +30,11 @@ int main(int argc, char** argv)
     std::string error;
     const auto options = ParseOptions(argc, argv, error);
     if (!options) {
-        std::cerr << "stavora-cli: " << error << "\n" << UsageText();
+        std::cerr << "stavora-cli: " << error << "\nTry 'stavora-cli --help' for the options.\n";
         return kExitBadInput;
     }
-    if (options->help) {
-        std::cout << UsageText();
+    if (options->help || options->version) {
+        std::cout << (options->help ? UsageText() : VersionText());
         return kExitAllPlaced;
     }
 
@@ -62,7 +62,8 @@ int main(int argc, char** argv)
     });
     if (show_progress) std::fprintf(stderr, "\r%60s\r", "");
 
-    PrintSummary(std::cout, facade, result.status);
+    // Standard output carries either the readable summary or the JSON that a program asked for.
+    if (options->json_file != "-") PrintSummary(std::cout, facade, result.status);
 
     int exit_code = result.status == kRunAllPlaced ? kExitAllPlaced
                     : result.status == kRunNotAllPlaced ? kExitNotAllPlaced

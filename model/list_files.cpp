@@ -242,11 +242,9 @@ stock_as_number_2d ReadStockRow(pugi::xml_node row, const IssueSink& sink)
 }
 
 template <class Record, class RowReader>
-bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
+bool ReadXmlRows(record_array<Record>& out, const pugi::xml_document& doc, const char* list_name, RowReader read_row,
                  std::vector<list_file_issue>* issues)
 {
-    pugi::xml_document doc;
-    if (!doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return false;
     const pugi::xml_node list = doc.child("data").child(list_name);
     if (!list) return false;
     record_array<Record> records;
@@ -260,6 +258,24 @@ bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* li
     out = std::move(records);
     if (issues) *issues = std::move(found);
     return true;
+}
+
+template <class Record, class RowReader>
+bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
+                 std::vector<list_file_issue>* issues)
+{
+    pugi::xml_document doc;
+    if (!doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return false;
+    return ReadXmlRows(out, doc, list_name, read_row, issues);
+}
+
+template <class Record, class RowReader>
+bool ReadXmlText(record_array<Record>& out, const std::string& text, const char* list_name, RowReader read_row,
+                 std::vector<list_file_issue>* issues)
+{
+    pugi::xml_document doc;
+    if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) return false;
+    return ReadXmlRows(out, doc, list_name, read_row, issues);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -380,6 +396,16 @@ bool ReadPartsXml(parts_array_2d& parts, const fs::path& path, std::vector<list_
 bool ReadStockXml(stock_array_2d& stock, const fs::path& path, std::vector<list_file_issue>* issues)
 {
     return ReadXmlList(stock, path, "stock", ReadStockRow, issues);
+}
+
+bool ReadPartsXmlText(parts_array_2d& parts, const std::string& text, std::vector<list_file_issue>* issues)
+{
+    return ReadXmlText(parts, text, "parts", ReadPartRow, issues);
+}
+
+bool ReadStockXmlText(stock_array_2d& stock, const std::string& text, std::vector<list_file_issue>* issues)
+{
+    return ReadXmlText(stock, text, "stock", ReadStockRow, issues);
 }
 
 bool WritePartsXml(const parts_array_2d& parts, const fs::path& path)

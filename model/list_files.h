@@ -22,6 +22,9 @@ bool ReadPartsXml(parts_array_2d& parts, const std::filesystem::path& path,
                   std::vector<list_file_issue>* issues = nullptr);
 bool ReadStockXml(stock_array_2d& stock, const std::filesystem::path& path,
                   std::vector<list_file_issue>* issues = nullptr);
+// The same from XML text held in memory (UTF-8), for lists that come inside another document.
+bool ReadPartsXmlText(parts_array_2d& parts, const std::string& text, std::vector<list_file_issue>* issues = nullptr);
+bool ReadStockXmlText(stock_array_2d& stock, const std::string& text, std::vector<list_file_issue>* issues = nullptr);
 // XML: false when the file cannot be written (missing folder, read-only target); the content goes
 // to a temporary file beside the target first, so an existing file is replaced only by a complete one.
 // Parts rows also carry end_angle_1 and end_angle_2 after useit (read as 90 when missing).
