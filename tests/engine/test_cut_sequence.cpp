@@ -171,4 +171,16 @@ TEST(CutSequence, TrimFirstThenAcrossTheSheetThenEachStrip)
     layout_cut_sequence shorter = s;
     shorter.cuts.pop_back();
     EXPECT_FALSE(CheckCutSequence(layout, shorter, 0.0).empty());
+
+    // With a bottom trim the far strip is a trim too: both trims first, and the strip's cuts are
+    // then the first cuts across the trimmed sheet.
+    trims.bottom = 25.0;
+    const layout_cut_sequence both = BuildCutSequence(layout, trims);
+    ASSERT_TRUE(CheckCutSequence(layout, both, 100.0).empty());
+    ASSERT_EQ(both.cuts.size(), 4u);
+    EXPECT_TRUE(both.cuts[0].trim && both.cuts[1].trim);
+    EXPECT_EQ(both.cuts[1].cut_index, 0);
+    EXPECT_DOUBLE_EQ(both.cuts[1].position.AsDouble(), 20.0);
+    EXPECT_EQ(both.cuts[2].stage, 1);
+    EXPECT_EQ(both.cuts[3].stage, 1);
 }
