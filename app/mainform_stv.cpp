@@ -45,6 +45,7 @@
 #include "app/data_grid.h"
 #include "app/list_file_open.h"
 #include "app/locale_stv.h"
+#include "app/report_commands.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "i18n/ui_texts.h"
@@ -206,6 +207,7 @@ void Tf2D::BuildWindow()
     StatusBar1->addPermanentWidget(run_progress_bar_);
     run_progress_label_->hide();
     run_progress_bar_->hide();
+    report_commands_ = new report_commands(*this);
 }
 
 void Tf2D::BuildDataPanel()
@@ -529,6 +531,7 @@ void Tf2D::ClearResults()
         pcResults->removeTab(0);
         delete page;
     }
+    if (report_commands_) report_commands_->ShowCutTotals();
 }
 
 // ---- Start ----
@@ -810,6 +813,7 @@ layout_display_flags Tf2D::DisplayFlags() const
     flags.show_part_sizes = cbShowPartSize->isChecked();
     flags.show_waste_sizes = cbShowWasteSize->isChecked();
     flags.show_part_labels = cbShowPartLabel->isChecked();
+    if (report_commands_) report_commands_->AddFlags(flags);
     return flags;
 }
 
@@ -1175,6 +1179,7 @@ void Tf2D::ApplyTexts()
     }
 
     pcResultsChange(pcResults->currentIndex());
+    if (report_commands_) report_commands_->ApplyTexts();
 }
 
 // ---- Window sizes ----
