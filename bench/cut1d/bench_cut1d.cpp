@@ -184,11 +184,13 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
     int optimal = 0, known = 0, worst = 0, overOne = 0;
     long long excess = 0;
     double total = 0.0, slowest = 0.0;
+    std::vector<double> times;
     for (const auto& f : files) {
         Job job;
         if (!ReadInstance(f, job)) continue;
         const Outcome out = Solve(job);
         total += out.seconds;
+        times.push_back(out.seconds);
         slowest = std::max(slowest, out.seconds);
         const auto it = bounds.find(f.stem().string());
         if (it == bounds.end()) continue;
@@ -203,10 +205,12 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
         excess += std::max(over, 0);
         worst = std::max(worst, over);
     }
+    std::sort(times.begin(), times.end());
+    const double median = times.empty() ? 0.0 : times[times.size() / 2];
     std::printf("%-22s %4zu instances  optimum %4d/%-4d (%5.1f %%)  excess bars %4lld  worst +%d  >1 over %d  "
-                "time %7.2fs (slowest %.2fs)\n",
+                "time %7.2fs (median %.3fs, slowest %.2fs)\n",
                 dir.filename().string().c_str(), files.size(), optimal, known, known ? 100.0 * optimal / known : 0.0,
-                excess, worst, overOne, total, slowest);
+                excess, worst, overOne, total, median, slowest);
     std::fflush(stdout);
 }
 
