@@ -13,6 +13,8 @@
 #include <numeric>
 #include <set>
 #include <vector>
+#include <cstdio>
+#include <cstdlib>
 
 #include "cut1d/greedy_bars.h"
 
@@ -22,6 +24,8 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Knapsacks larger than this many cells are searched by branch and bound instead.
 constexpr int64_t kMaxDynamicCells = 40000000;
 constexpr int64_t kBranchNodes = 200000;
+// Jobs with at most this many maximal patterns get them all, which makes the integer program exact.
+constexpr size_t kMaxEnumerated = 3000;
 
 struct PieceType {
     int32_t length = 0;
@@ -78,7 +82,10 @@ private:
                          std::vector<int32_t>& counts, double& best);
     bool BranchKnapsack(const std::vector<double>& value, const std::vector<int32_t>& bound, int64_t capacity,
                         std::vector<int32_t>& counts, double& best);
+    void InitialMaster();
+    void AddColumn(const Pattern& p);
     Relaxation Relax(const Residual& r);
+    bool EnumeratePatterns(size_t limit);
     void Dive(int32_t variant);
     void IntegerMaster();
     void Fill(SolutionCut1D& solution) const;
@@ -92,6 +99,9 @@ private:
     std::vector<Pattern> pool_;
     std::map<std::vector<int32_t>, int32_t> poolIndex_;  // counts followed by the bar type
     double costStep_ = 0.0;  // every layout's cost is a multiple of this (0: no such step)
+    ClpSimplex lp_;  // the relaxation over every pattern in the pool, kept warm between solves
+    bool masterReady_ = false;
+    int64_t cgIterations_ = 0;
     Plan best_;
     double bound_ = -kInfinity;
 
@@ -198,7 +208,10 @@ int32_t ExactSolver::AddToPool(const Pattern& p)
     std::vector<int32_t> key = p.counts;
     key.push_back(p.bar);
     const auto [it, inserted] = poolIndex_.emplace(std::move(key), static_cast<int32_t>(pool_.size()));
-    if (inserted) pool_.push_back(p);
+    if (inserted) {
+        pool_.push_back(p);
+        if (masterReady_) AddColumn(p);
+    }
     return it->second;
 }
 
@@ -309,138 +322,155 @@ bool ExactSolver::Price(int32_t bar, const std::vector<double>& duals, const std
     return std::any_of(out.counts.begin(), out.counts.end(), [](int32_t c) { return c > 0; });
 }
 
+void ExactSolver::AddColumn(const Pattern& p)
+{
+    const size_t m = types_.size();
+    std::vector<int> index;
+    std::vector<double> element;
+    for (size_t i = 0; i < m; ++i)
+        if (p.counts[i] > 0) {
+            index.push_back(static_cast<int>(i));
+            element.push_back(p.counts[i]);
+        }
+    index.push_back(static_cast<int>(m) + p.bar);
+    element.push_back(1.0);
+    lp_.addColumn(static_cast<int>(index.size()), index.data(), element.data(), 0.0, COIN_DBL_MAX,
+                  barTypes_[static_cast<size_t>(p.bar)].cost);
+}
+
+void ExactSolver::InitialMaster()
+{
+    const size_t m = types_.size();
+    const int rows = static_cast<int>(m + barTypes_.size());
+    lp_.setLogLevel(0);
+    lp_.resize(rows, 0);
+    for (size_t i = 0; i < m; ++i) {
+        lp_.setRowLower(static_cast<int>(i), static_cast<double>(types_[i].numbers.size()));
+        lp_.setRowUpper(static_cast<int>(i), COIN_DBL_MAX);
+    }
+    for (size_t j = 0; j < barTypes_.size(); ++j) {
+        lp_.setRowLower(static_cast<int>(m + j), -COIN_DBL_MAX);
+        lp_.setRowUpper(static_cast<int>(m + j), static_cast<double>(barTypes_[j].numbers.size()));
+    }
+    // Column i < m leaves pieces of type i out; pool pattern p is column m + p.
+    for (size_t i = 0; i < m; ++i) {
+        const int row = static_cast<int>(i);
+        const double one = 1.0;
+        lp_.addColumn(1, &row, &one, 0.0, static_cast<double>(types_[i].numbers.size()), types_[i].penalty);
+    }
+    masterReady_ = true;
+    // One single-length pattern per type and bar type gives the first relaxation something to use.
+    for (size_t i = 0; i < m; ++i)
+        for (size_t j = 0; j < barTypes_.size(); ++j) {
+            if (types_[i].weight > barTypes_[j].capacity) continue;
+            Pattern p;
+            p.bar = static_cast<int32_t>(j);
+            p.counts.assign(m, 0);
+            p.counts[i] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(types_[i].numbers.size()),
+                                                                 barTypes_[j].capacity / types_[i].weight));
+            AddToPool(p);
+        }
+}
+
 Relaxation ExactSolver::Relax(const Residual& r)
 {
     Relaxation result;
     const size_t m = types_.size();
-    std::vector<int32_t> pieceRow(m, -1), barRow(barTypes_.size(), -1);
-    int32_t rows = 0;
+    bool anyDemand = false;
     for (size_t i = 0; i < m; ++i) {
-        if (r.demand[i] <= 0) continue;
-        bool fits = false;
-        for (size_t j = 0; j < barTypes_.size(); ++j)
-            fits = fits || (r.supply[j] > 0 && types_[i].weight <= barTypes_[j].capacity);
-        if (fits) pieceRow[i] = rows++;
+        lp_.setRowLower(static_cast<int>(i), r.demand[i]);
+        lp_.setColumnUpper(static_cast<int>(i), r.demand[i]);
+        anyDemand = anyDemand || r.demand[i] > 0;
     }
-    if (rows == 0) return result;
-    for (size_t j = 0; j < barTypes_.size(); ++j)
-        if (r.supply[j] > 0) barRow[j] = rows++;
-
-    ClpSimplex lp;
-    lp.setLogLevel(0);
-    lp.resize(rows, 0);
-    for (size_t i = 0; i < m; ++i)
-        if (pieceRow[i] >= 0) {
-            lp.setRowLower(pieceRow[i], r.demand[i]);
-            lp.setRowUpper(pieceRow[i], COIN_DBL_MAX);
-        }
-    for (size_t j = 0; j < barTypes_.size(); ++j)
-        if (barRow[j] >= 0) {
-            lp.setRowLower(barRow[j], -COIN_DBL_MAX);
-            lp.setRowUpper(barRow[j], r.supply[j]);
-        }
-    // Slack columns first: column i' < slacks stands for leaving type i' out.
-    std::vector<int32_t> columnPool;  // pool index per LP column, -1 for a slack
-    std::vector<int32_t> slackType;
-    for (size_t i = 0; i < m; ++i)
-        if (pieceRow[i] >= 0) {
-            const int row = pieceRow[i];
-            const double one = 1.0;
-            lp.addColumn(1, &row, &one, 0.0, r.demand[i], types_[i].penalty);
-            columnPool.push_back(-1);
-            slackType.push_back(static_cast<int32_t>(i));
-        }
-    std::set<std::vector<int32_t>> present;
-    std::vector<int> index;
-    std::vector<double> element;
-    auto addColumn = [&](const Pattern& capped, int32_t poolIndex) {
-        std::vector<int32_t> key = capped.counts;
-        key.push_back(capped.bar);
-        if (!present.insert(std::move(key)).second) return false;
-        index.clear();
-        element.clear();
-        for (size_t i = 0; i < m; ++i)
-            if (pieceRow[i] >= 0 && capped.counts[i] > 0) {
-                index.push_back(pieceRow[i]);
-                element.push_back(capped.counts[i]);
-            }
-        if (index.empty()) return false;
-        index.push_back(barRow[static_cast<size_t>(capped.bar)]);
-        element.push_back(1.0);
-        lp.addColumn(static_cast<int>(index.size()), index.data(), element.data(), 0.0, COIN_DBL_MAX,
-                     barTypes_[static_cast<size_t>(capped.bar)].cost);
-        columnPool.push_back(poolIndex);
-        return true;
-    };
-    auto usable = [&](const Pattern& p) {
-        if (barRow[static_cast<size_t>(p.bar)] < 0) return false;
-        for (size_t i = 0; i < m; ++i)
-            if (p.counts[i] > 0 && pieceRow[i] < 0) return false;
-        return true;
-    };
-    // Pool patterns enter capped at the demand left; cutting one later caps it the same way.
-    for (size_t p = 0; p < pool_.size(); ++p) {
-        if (barRow[static_cast<size_t>(pool_[p].bar)] < 0) continue;
-        const Pattern capped = Capped(pool_[p], r.demand);
-        bool fits = true;
-        for (size_t i = 0; i < m; ++i) fits = fits && (capped.counts[i] == 0 || pieceRow[i] >= 0);
-        if (fits) addColumn(capped, static_cast<int32_t>(p));
-    }
-    // A single-length pattern per type gives the first relaxation something to use.
-    for (size_t i = 0; i < m; ++i) {
-        if (pieceRow[i] < 0) continue;
-        for (size_t j = 0; j < barTypes_.size(); ++j) {
-            if (barRow[j] < 0 || types_[i].weight > barTypes_[j].capacity) continue;
-            Pattern p;
-            p.bar = static_cast<int32_t>(j);
-            p.counts.assign(m, 0);
-            p.counts[i] = static_cast<int32_t>(std::min<int64_t>(r.demand[i], barTypes_[j].capacity / types_[i].weight));
-            const int32_t at = AddToPool(p);
-            addColumn(pool_[static_cast<size_t>(at)], at);
-        }
-    }
+    for (size_t j = 0; j < barTypes_.size(); ++j) lp_.setRowUpper(static_cast<int>(m + j), r.supply[j]);
+    if (!anyDemand) return result;
 
     std::vector<double> duals(m, 0.0);
     bool exact = true;
+    bool first = true;
     Pattern priced;
+    const int64_t rows = static_cast<int64_t>(m + barTypes_.size());
     for (;;) {
-        lp.primal();
-        work_ += static_cast<int64_t>(lp.numberIterations()) * rows;
-        if (lp.status() != 0) return result;
-        const double* y = lp.dualRowSolution();
-        for (size_t i = 0; i < m; ++i) duals[i] = pieceRow[i] >= 0 ? std::max(0.0, y[pieceRow[i]]) : 0.0;
+        // Bounds changed: the basis stays dual feasible. New columns: it stays primal feasible.
+        if (first) lp_.dual();
+        else lp_.primal(1);
+        first = false;
+        work_ += static_cast<int64_t>(lp_.numberIterations()) * rows;
+        if (lp_.status() != 0) {
+            lp_.primal();
+            if (lp_.status() != 0) return result;
+        }
+        const double* y = lp_.dualRowSolution();
+        for (size_t i = 0; i < m; ++i) duals[i] = r.demand[i] > 0 ? std::max(0.0, y[i]) : 0.0;
         bool added = false;
         exact = true;
         for (size_t j = 0; j < barTypes_.size(); ++j) {
-            if (barRow[j] < 0) continue;
+            if (r.supply[j] <= 0) continue;
             double value = 0.0;
             if (!Price(static_cast<int32_t>(j), duals, r.demand, priced, value, exact)) continue;
-            const double reduced = barTypes_[j].cost - std::min(0.0, y[barRow[j]]) - value;
+            const double reduced = barTypes_[j].cost - std::min(0.0, y[m + j]) - value;
             if (reduced >= -1e-7 * std::max(1.0, barTypes_[j].cost)) continue;
-            if (!usable(priced)) continue;
-            const int32_t at = AddToPool(priced);
-            added = addColumn(pool_[static_cast<size_t>(at)], at) || added;
+            const size_t before = pool_.size();
+            AddToPool(priced);
+            added = added || pool_.size() > before;
         }
+        ++cgIterations_;
         if (!added) break;
         if (Exhausted()) {
             exact = false;
-            lp.primal();
-            if (lp.status() != 0) return result;
+            lp_.primal(1);
+            if (lp_.status() != 0) return result;
             break;
         }
     }
     result.solved = true;
     result.proven = exact;
-    result.value = lp.objectiveValue();
-    const double* x = lp.primalColumnSolution();
-    for (size_t c = 0; c < columnPool.size(); ++c) {
-        if (x[c] <= 1e-9) continue;
-        if (columnPool[c] < 0)
-            result.slack = true;
-        else
-            result.levels.emplace_back(columnPool[c], x[c]);
-    }
+    result.value = lp_.objectiveValue();
+    const double* x = lp_.primalColumnSolution();
+    for (size_t i = 0; i < m; ++i)
+        if (x[i] > 1e-9) result.slack = true;
+    for (size_t p = 0; p < pool_.size(); ++p)
+        if (x[m + p] > 1e-9) result.levels.emplace_back(static_cast<int32_t>(p), x[m + p]);
     return result;
+}
+
+// Every pattern that no further piece fits, when there are few: the integer program then holds them all.
+bool ExactSolver::EnumeratePatterns(size_t limit)
+{
+    const size_t m = types_.size();
+    std::vector<Pattern> found;
+    Pattern current;
+    current.counts.assign(m, 0);
+    bool overflow = false;
+    for (size_t j = 0; j < barTypes_.size() && !overflow; ++j) {
+        current.bar = static_cast<int32_t>(j);
+        auto visit = [&](auto&& self, size_t i, int64_t room) -> void {
+            if (overflow) return;
+            if (i == m) {
+                for (size_t k = 0; k < m; ++k)
+                    if (current.counts[k] < static_cast<int32_t>(types_[k].numbers.size()) && types_[k].weight <= room)
+                        return;  // another piece still fits: a larger pattern covers this one
+                if (std::none_of(current.counts.begin(), current.counts.end(), [](int32_t c) { return c > 0; })) return;
+                if (found.size() >= limit) {
+                    overflow = true;
+                    return;
+                }
+                found.push_back(current);
+                return;
+            }
+            const int64_t most = std::min<int64_t>(static_cast<int64_t>(types_[i].numbers.size()), room / types_[i].weight);
+            for (int64_t a = most; a >= 0 && !overflow; --a) {
+                current.counts[i] = static_cast<int32_t>(a);
+                self(self, i + 1, room - a * types_[i].weight);
+            }
+            current.counts[i] = 0;
+        };
+        visit(visit, 0, barTypes_[j].capacity);
+        work_ += static_cast<int64_t>(found.size()) * static_cast<int64_t>(m);
+    }
+    if (overflow) return false;
+    for (const auto& p : found) AddToPool(p);
+    return true;
 }
 
 // Rounds the relaxation step by step: whole levels are cut at once, then the largest fraction.
@@ -641,16 +671,29 @@ void ExactSolver::Fill(SolutionCut1D& solution) const
 bool ExactSolver::Run(SolutionCut1D& solution)
 {
     if (types_.empty() || barTypes_.empty()) return false;
+    InitialMaster();
+    const bool complete = EnumeratePatterns(kMaxEnumerated);
     Residual all;
     for (const auto& t : types_) all.demand.push_back(static_cast<int32_t>(t.numbers.size()));
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
+    auto T = [&]{ return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); };
+    const bool trace = getenv("STV_TRACE");
     const Relaxation root = Relax(all);
     if (root.solved && root.proven && !root.slack) bound_ = RoundUp(root.value);
+    if (trace) fprintf(stderr, "root %.3f it %lld value %.3f bound %.0f pool %zu work %lld\n", T(), (long long)cgIterations_, root.value, bound_, pool_.size(), (long long)work_);
     auto reached = [&] { return best_.objective <= bound_ + 1e-6; };
     Dive(0);
+    if (trace) fprintf(stderr, "dive0 %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     if (!reached() && !Exhausted()) IntegerMaster();
+    if (trace) fprintf(stderr, "mip %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
+    if (complete) {
+        Fill(solution);
+        return reached();
+    }
     if (!reached() && !Exhausted()) Dive(1);
+    if (trace) fprintf(stderr, "dive1 %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     if (!reached() && !Exhausted()) IntegerMaster();
+    if (trace) fprintf(stderr, "mip %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     Fill(solution);
     return reached();
 }
