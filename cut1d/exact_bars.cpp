@@ -15,6 +15,7 @@
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "cut1d/greedy_bars.h"
 
@@ -26,6 +27,11 @@ constexpr int64_t kMaxDynamicCells = 40000000;
 constexpr int64_t kBranchNodes = 200000;
 // Jobs with at most this many maximal patterns get them all, which makes the integer program exact.
 constexpr size_t kMaxEnumerated = 3000;
+// The rounding search branches on its first levels only, with at most this many detours in all.
+constexpr int32_t kBranchDepth = 6;
+constexpr int32_t kDiscrepancies = 3;
+// Weight of the best prices so far in the prices handed to pricing.
+constexpr double kSmoothing = 0.7;
 
 struct PieceType {
     int32_t length = 0;
@@ -53,7 +59,8 @@ struct Residual {
 
 struct Relaxation {
     bool solved = false;
-    bool proven = false;  // pricing found nothing better: the value bounds every integer layout
+    bool proven = false;  // pricing found nothing better: the value is the relaxation's optimum
+    double bound = -kInfinity;  // a proven lower bound on every integer layout
     bool slack = false;   // some demand is left out even in the relaxation
     double value = 0.0;
     std::vector<std::pair<int32_t, double>> levels;  // pool index, level > 0
@@ -86,7 +93,15 @@ private:
     void AddColumn(const Pattern& p);
     Relaxation Relax(const Residual& r);
     bool EnumeratePatterns(size_t limit);
-    void Dive(int32_t variant);
+    struct DiveState {
+        Residual r;
+        Plan plan;
+        double committed = 0.0;
+    };
+    bool Reached() const { return best_.objective <= bound_ + 1e-6; }
+    bool Commit(DiveState& state, const Pattern& p, int32_t copies) const;
+    void Dive(DiveState state, std::vector<int32_t> barred, int32_t discrepancies, int32_t depth);
+    void Finish(DiveState state);
     void IntegerMaster();
     void Fill(SolutionCut1D& solution) const;
 
@@ -385,7 +400,7 @@ Relaxation ExactSolver::Relax(const Residual& r)
     for (size_t j = 0; j < barTypes_.size(); ++j) lp_.setRowUpper(static_cast<int>(m + j), r.supply[j]);
     if (!anyDemand) return result;
 
-    std::vector<double> duals(m, 0.0);
+    std::vector<double> duals(m, 0.0), lpDuals(m, 0.0), center;
     bool exact = true;
     bool first = true;
     Pattern priced;
@@ -401,21 +416,51 @@ Relaxation ExactSolver::Relax(const Residual& r)
             if (lp_.status() != 0) return result;
         }
         const double* y = lp_.dualRowSolution();
-        for (size_t i = 0; i < m; ++i) duals[i] = r.demand[i] > 0 ? std::max(0.0, y[i]) : 0.0;
+        for (size_t i = 0; i < m; ++i) lpDuals[i] = r.demand[i] > 0 ? std::max(0.0, y[i]) : 0.0;
         bool added = false;
-        exact = true;
-        for (size_t j = 0; j < barTypes_.size(); ++j) {
-            if (r.supply[j] <= 0) continue;
-            double value = 0.0;
-            if (!Price(static_cast<int32_t>(j), duals, r.demand, priced, value, exact)) continue;
-            const double reduced = barTypes_[j].cost - std::min(0.0, y[m + j]) - value;
-            if (reduced >= -1e-7 * std::max(1.0, barTypes_[j].cost)) continue;
-            const size_t before = pool_.size();
-            AddToPool(priced);
-            added = added || pool_.size() > before;
+        // Prices are smoothed towards the best point so far, which saves most of the degenerate
+        // iterations; when the smoothed prices yield nothing, the plain ones decide.
+        for (int attempt = center.empty() ? 1 : 0; attempt < 2; ++attempt) {
+            const double alpha = attempt == 0 ? kSmoothing : 0.0;
+            for (size_t i = 0; i < m; ++i) duals[i] = alpha * (center.empty() ? 0.0 : center[i]) + (1.0 - alpha) * lpDuals[i];
+            exact = true;
+            // Lagrangian bound at these prices: valid for every integer layout whatever the relaxation does.
+            double lagrangian = 0.0;
+            for (size_t i = 0; i < m; ++i)
+                lagrangian += r.demand[i] * (duals[i] + std::min(0.0, types_[i].penalty - duals[i]));
+            for (size_t j = 0; j < barTypes_.size(); ++j) {
+                if (r.supply[j] <= 0) continue;
+                double value = 0.0;
+                if (!Price(static_cast<int32_t>(j), duals, r.demand, priced, value, exact)) value = 0.0;
+                lagrangian += r.supply[j] * std::min(0.0, barTypes_[j].cost - value);
+                double lpValue = 0.0;
+                bool any = false;
+                for (size_t i = 0; i < m; ++i) {
+                    lpValue += lpDuals[i] * priced.counts[i];
+                    any = any || priced.counts[i] > 0;
+                }
+                if (!any) continue;
+                const double reduced = barTypes_[j].cost - std::min(0.0, y[m + j]) - lpValue;
+                if (reduced >= -1e-7 * std::max(1.0, barTypes_[j].cost)) continue;
+                const size_t before = pool_.size();
+                AddToPool(priced);
+                added = added || pool_.size() > before;
+            }
+            if (exact && lagrangian > result.bound) {
+                result.bound = lagrangian;
+                center = duals;
+            }
+            if (!added && attempt == 0) exact = false;  // a smoothed miss proves nothing
         }
         ++cgIterations_;
         if (!added) break;
+        // The rounded bound can no longer move: the rest of the tail is not worth its time.
+        if (costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) {
+            exact = false;
+            lp_.primal(1);
+            if (lp_.status() != 0) return result;
+            break;
+        }
         if (Exhausted()) {
             exact = false;
             lp_.primal(1);
@@ -426,6 +471,7 @@ Relaxation ExactSolver::Relax(const Residual& r)
     result.solved = true;
     result.proven = exact;
     result.value = lp_.objectiveValue();
+    if (exact) result.bound = std::max(result.bound, result.value);
     const double* x = lp_.primalColumnSolution();
     for (size_t i = 0; i < m; ++i)
         if (x[i] > 1e-9) result.slack = true;
@@ -473,51 +519,74 @@ bool ExactSolver::EnumeratePatterns(size_t limit)
     return true;
 }
 
-// Rounds the relaxation step by step: whole levels are cut at once, then the largest fraction.
-void ExactSolver::Dive(int32_t variant)
+bool ExactSolver::Commit(DiveState& state, const Pattern& p, int32_t copies) const
 {
-    Residual r;
-    for (const auto& t : types_) r.demand.push_back(static_cast<int32_t>(t.numbers.size()));
-    for (const auto& t : barTypes_) r.supply.push_back(static_cast<int32_t>(t.numbers.size()));
-    Plan plan;
-    double committed = 0.0;
-    auto commit = [&](const Pattern& p) {
-        if (r.supply[static_cast<size_t>(p.bar)] <= 0) return false;
-        Pattern c = Capped(p, r.demand);
-        if (std::none_of(c.counts.begin(), c.counts.end(), [](int32_t v) { return v > 0; })) return false;
-        for (size_t i = 0; i < c.counts.size(); ++i) r.demand[i] -= c.counts[i];
-        --r.supply[static_cast<size_t>(c.bar)];
-        committed += barTypes_[static_cast<size_t>(c.bar)].cost;
-        plan.bars.push_back(std::move(c));
-        return true;
-    };
-    for (;;) {
-        if (Exhausted()) break;
-        Relaxation rel = Relax(r);
-        if (!rel.solved || rel.levels.empty()) break;
-        if (!rel.slack && committed + RoundUp(rel.value) >= best_.objective - 1e-6) return;  // cannot improve
-        bool any = false;
-        if (variant == 0) {
-            for (const auto& [p, level] : rel.levels) {
-                const auto whole = static_cast<int32_t>(std::floor(level + 1e-6));
-                for (int32_t k = 0; k < whole; ++k) any = commit(pool_[static_cast<size_t>(p)]) || any;
-            }
-        }
-        if (!any) {
-            // The level closest to a whole bar from below goes up; ties keep the earlier pattern.
-            auto chosen = rel.levels.end();
-            double bestScore = -1.0;
-            for (auto it = rel.levels.begin(); it != rel.levels.end(); ++it) {
-                const double score = variant == 0 ? it->second - std::floor(it->second + 1e-6) : it->second;
-                if (score > bestScore + 1e-9) {
-                    bestScore = score;
-                    chosen = it;
-                }
-            }
-            if (chosen == rel.levels.end() || !commit(pool_[static_cast<size_t>(chosen->first)])) break;
+    bool any = false;
+    for (int32_t k = 0; k < copies; ++k) {
+        if (state.r.supply[static_cast<size_t>(p.bar)] <= 0) break;
+        Pattern c = Capped(p, state.r.demand);
+        if (std::none_of(c.counts.begin(), c.counts.end(), [](int32_t v) { return v > 0; })) break;
+        for (size_t i = 0; i < c.counts.size(); ++i) state.r.demand[i] -= c.counts[i];
+        --state.r.supply[static_cast<size_t>(c.bar)];
+        state.committed += barTypes_[static_cast<size_t>(c.bar)].cost;
+        state.plan.bars.push_back(std::move(c));
+        any = true;
+    }
+    return any;
+}
+
+// Rounds the relaxation step by step: whole levels are cut as they stand, then the level nearest
+// to the next whole number goes up. The top levels also try the next few choices (limited
+// discrepancy), each child barred from the choices its elder siblings made.
+void ExactSolver::Dive(DiveState state, std::vector<int32_t> barred, int32_t discrepancies, int32_t depth)
+{
+    if (Reached()) return;
+    if (Exhausted()) {
+        Finish(std::move(state));
+        return;
+    }
+    const Relaxation rel = Relax(state.r);
+    if (!rel.solved || rel.levels.empty()) {
+        Finish(std::move(state));
+        return;
+    }
+    if (!rel.slack && state.committed + RoundUp(rel.bound) >= best_.objective - 1e-6) return;  // cannot improve
+    std::vector<std::pair<double, int32_t>> fractional;  // distance to the next whole number, pool index
+    bool whole = false;
+    for (const auto& [p, level] : rel.levels) {
+        const double up = std::ceil(level - 1e-6) - level;
+        if (up < 1e-6) {
+            whole = Commit(state, pool_[static_cast<size_t>(p)], static_cast<int32_t>(std::lround(level))) || whole;
+        } else if (std::find(barred.begin(), barred.end(), p) == barred.end()) {
+            fractional.emplace_back(up, p);
         }
     }
-    // Whatever the dive left is cut by first fit decreasing on the bars still free.
+    if (fractional.empty()) {
+        if (whole) Dive(std::move(state), std::move(barred), discrepancies, depth);
+        else Finish(std::move(state));
+        return;
+    }
+    std::stable_sort(fractional.begin(), fractional.end());
+    const size_t children = depth < kBranchDepth ? std::min<size_t>(fractional.size(), discrepancies + 1) : 1;
+    for (size_t k = 0; k < children; ++k) {
+        DiveState child = state;
+        const auto p = static_cast<size_t>(fractional[k].second);
+        double level = 0.0;
+        for (const auto& [q, l] : rel.levels)
+            if (static_cast<size_t>(q) == p) level = l;
+        if (!Commit(child, pool_[p], static_cast<int32_t>(std::ceil(level - 1e-6)))) continue;
+        std::vector<int32_t> childBarred = barred;
+        for (size_t e = 0; e < k; ++e) childBarred.push_back(fractional[e].second);
+        Dive(std::move(child), std::move(childBarred), discrepancies - static_cast<int32_t>(k), depth + 1);
+        if (Reached() || Exhausted()) return;
+    }
+}
+
+// Whatever a dive left is cut by first fit decreasing, on its bars and then on the bars still free.
+void ExactSolver::Finish(DiveState state)
+{
+    Plan& plan = state.plan;
+    Residual& r = state.r;
     std::vector<std::pair<int64_t, int32_t>> left;  // weight, type
     for (size_t i = 0; i < types_.size(); ++i)
         for (int32_t k = 0; k < r.demand[i]; ++k) left.emplace_back(types_[i].weight, static_cast<int32_t>(i));
@@ -531,7 +600,7 @@ void ExactSolver::Dive(int32_t variant)
         size_t b = 0;
         while (b < room.size() && room[b] < weight) ++b;
         if (b == room.size()) {
-            // A new bar: the cheapest per unit of length that holds the piece.
+            // A new bar: the cheapest that holds the piece.
             int32_t chosen = -1;
             for (size_t j = 0; j < barTypes_.size(); ++j)
                 if (r.supply[j] > 0 && barTypes_[j].capacity >= weight &&
@@ -676,26 +745,19 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     Residual all;
     for (const auto& t : types_) all.demand.push_back(static_cast<int32_t>(t.numbers.size()));
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
-    auto T = [&]{ return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); };
+    auto T = [&]{ return double(clock()) / CLOCKS_PER_SEC; };
     const bool trace = getenv("STV_TRACE");
     const Relaxation root = Relax(all);
-    if (root.solved && root.proven && !root.slack) bound_ = RoundUp(root.value);
+    if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
     if (trace) fprintf(stderr, "root %.3f it %lld value %.3f bound %.0f pool %zu work %lld\n", T(), (long long)cgIterations_, root.value, bound_, pool_.size(), (long long)work_);
-    auto reached = [&] { return best_.objective <= bound_ + 1e-6; };
-    Dive(0);
-    if (trace) fprintf(stderr, "dive0 %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
-    if (!reached() && !Exhausted()) IntegerMaster();
-    if (trace) fprintf(stderr, "mip %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
-    if (complete) {
-        Fill(solution);
-        return reached();
-    }
-    if (!reached() && !Exhausted()) Dive(1);
-    if (trace) fprintf(stderr, "dive1 %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
-    if (!reached() && !Exhausted()) IntegerMaster();
+    DiveState first;
+    first.r = all;
+    Dive(first, {}, kDiscrepancies, 0);
+    if (trace) fprintf(stderr, "dive %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
+    if (!Reached() && (complete || !Exhausted())) IntegerMaster();
     if (trace) fprintf(stderr, "mip %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     Fill(solution);
-    return reached();
+    return Reached();
 }
 
 }  // namespace

@@ -174,6 +174,32 @@ TEST(ExactBars, SmallJobsReachTheEnumeratedOptimum)
     }
 }
 
+TEST(ExactBars, SearchCutShortStillCutsEveryPiece)
+{
+    ExactBarsLimits tight;
+    tight.work = 1;
+    tight.mipNodes = 0;
+    for (uint32_t seed = 800; seed < 840; ++seed) {
+        SmallJob s = MakeJob(seed, 60, 30);
+        // A bar of the longest kind for every piece: whatever the search leaves, first fit can place.
+        const int32_t longest = *std::max_element(s.job.barLengths.begin(), s.job.barLengths.end());
+        for (size_t i = 0; i < s.job.pieces.size(); ++i) {
+            s.job.barLengths.push_back(longest);
+            s.costs.push_back(longest);
+            s.priorities.push_back(0);
+        }
+        const part1d_array pieces = PiecesOf(s);
+        SolutionCut1D solution;
+        solution.Reset(static_cast<int32_t>(s.job.barLengths.size()), static_cast<int32_t>(pieces.size()));
+        ExactBars(solution, pieces, BarsOf(s, -1), s.job.kerf, tight);
+        EXPECT_TRUE(CheckSolution(s.job, solution).empty()) << "seed " << seed << "\n" << Describe(CheckSolution(s.job, solution));
+        int64_t fitting = 0;
+        for (const auto& p : pieces)
+            if (p.length <= *std::max_element(s.job.barLengths.begin(), s.job.barLengths.end())) fitting += p.length;
+        EXPECT_EQ(solution.usedLength, fitting) << "seed " << seed;
+    }
+}
+
 TEST(ExactBars, PieceAsLongAsTheBarTakesNoKerf)
 {
     SmallJob s;
