@@ -13,9 +13,6 @@
 #include <numeric>
 #include <set>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "cut1d/greedy_bars.h"
 
@@ -116,7 +113,6 @@ private:
     double costStep_ = 0.0;  // every layout's cost is a multiple of this (0: no such step)
     ClpSimplex lp_;  // the relaxation over every pattern in the pool, kept warm between solves
     bool masterReady_ = false;
-    int64_t cgIterations_ = 0;
     Plan best_;
     double bound_ = -kInfinity;
 
@@ -452,7 +448,6 @@ Relaxation ExactSolver::Relax(const Residual& r)
             }
             if (!added && attempt == 0) exact = false;  // a smoothed miss proves nothing
         }
-        ++cgIterations_;
         if (!added) break;
         // The rounded bound can no longer move: the rest of the tail is not worth its time.
         if (costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) {
@@ -745,17 +740,12 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     Residual all;
     for (const auto& t : types_) all.demand.push_back(static_cast<int32_t>(t.numbers.size()));
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
-    auto T = [&]{ return double(clock()) / CLOCKS_PER_SEC; };
-    const bool trace = getenv("STV_TRACE");
     const Relaxation root = Relax(all);
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
-    if (trace) fprintf(stderr, "root %.3f it %lld value %.3f bound %.0f pool %zu work %lld\n", T(), (long long)cgIterations_, root.value, bound_, pool_.size(), (long long)work_);
     DiveState first;
     first.r = all;
     Dive(first, {}, kDiscrepancies, 0);
-    if (trace) fprintf(stderr, "dive %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     if (!Reached() && (complete || !Exhausted())) IntegerMaster();
-    if (trace) fprintf(stderr, "mip %.3f best %.0f pool %zu work %lld\n", T(), best_.objective, pool_.size(), (long long)work_);
     Fill(solution);
     return Reached();
 }

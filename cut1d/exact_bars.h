@@ -7,7 +7,7 @@
 // Bounds on one job's exact search; when one is reached the best layout found so far is kept.
 struct ExactBarsLimits {
     int64_t work = 400000000;  // knapsack cells and simplex iterations, counted together
-    int32_t mipNodes = 2000;   // branch-and-bound nodes per integer solve
+    int32_t mipNodes = 500;    // branch-and-bound nodes per integer solve
     double seconds = 0.0;      // wall-clock limit; 0 means none
 };
 

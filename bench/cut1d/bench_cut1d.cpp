@@ -1,6 +1,6 @@
 // Bar optimiser benchmark: generated cutting-stock jobs against the length bound, and standard
 // instance sets against their known optima.
-//   bench_cut1d [--generated] [--sets DIR] [--limit N] [--level L] [--verbose]
+//   bench_cut1d [--generated] [--workshop] [--sets DIR] [--limit N] [--level L] [--verbose]
 // DIR holds the unpacked instance folders (e.g. Falkenauer_CSP/Falkenauer_U) and Bounds.txt.
 #include <algorithm>
 #include <chrono>
@@ -21,8 +21,10 @@ namespace {
 
 struct Job {
     std::vector<int32_t> pieces;
+    std::vector<double> angles;  // per piece, both ends; empty: all square
     std::vector<int32_t> bars;
     int32_t kerf = 0;
+    int32_t width = 0;  // profile width, for mitred ends
 };
 
 struct Outcome {
@@ -40,11 +42,13 @@ Outcome Solve(const Job& job)
 {
     TCut1D opt;
     opt.set_BladeWidth(job.kerf);
+    opt.set_Width(job.width);
     opt.set_OptimizationLevel(g_level);
     opt.set_RandomSeed(1);
     opt.set_NumberOfDemandPieces(static_cast<int32_t>(job.pieces.size()));
     for (size_t i = 0; i < job.pieces.size(); ++i)
-        opt.SetDemandPiece3(static_cast<int32_t>(i), job.pieces[i], 90.0, 90.0, 0.0, 0, user_data{});
+        opt.SetDemandPiece3(static_cast<int32_t>(i), job.pieces[i], job.angles.empty() ? 90.0 : job.angles[i],
+                            job.angles.empty() ? 90.0 : 180.0 - job.angles[i], 0.0, 0, user_data{});
     opt.set_NumberOfRepositoryPieces(static_cast<int32_t>(job.bars.size()));
     for (size_t b = 0; b < job.bars.size(); ++b)
         opt.SetRepositoryPiece2(static_cast<int32_t>(b), job.bars[b], 0.0, 0, user_data{});
@@ -93,15 +97,19 @@ int64_t BoundL2(const std::vector<int32_t>& pieces, int32_t L, int32_t kerf)
     return best;
 }
 
-void Generated()
+void Generated(bool workshopOnly)
 {
-    std::printf("Generated jobs (pieces uniform 20-100 %% of the bar, 10 jobs per row)\n");
-    std::printf("one bar length: bars used against the length bound ceil(sum(l+k)/(L+k)) and the L2 bound\n");
-    std::printf("%-6s %-5s %-9s %8s %8s %8s %8s %12s %10s %9s\n", "pieces", "kerf", "bars", "used", "length", "L2",
+    if (!workshopOnly) {
+        std::printf("Generated jobs (pieces uniform 20-100 %% of the bar, 10 jobs per row)\n");
+        std::printf("one bar length: bars used against the length bound ceil(sum(l+k)/(L+k)) and the L2 bound\n");
+    }
+    if (!workshopOnly)
+        std::printf("%-6s %-5s %-9s %8s %8s %8s %8s %12s %10s %9s\n", "pieces", "kerf", "bars", "used", "length", "L2",
                 "over L2", "<=1 over L2", "max time", "avg time");
     const int32_t L = 6000;
     for (bool several : {false, true})
         for (int32_t kerf : {0, 3})
+            if (!workshopOnly)
             for (int n : {50, 100, 200, 500, 1000}) {
                 int64_t used = 0, bound = 0, boundL2 = 0;
                 int withinOne = 0;
@@ -182,6 +190,44 @@ void Generated()
                     wall.back(), cpu[5], cpu.back());
         std::fflush(stdout);
     }
+
+    // Mitred profiles: half the lengths cut at 45 degrees on both ends.
+    std::printf("\nMitred jobs: 100 pieces of 10-30 lengths, half at 45 degrees, kerf 3, width 40, 10 jobs per row\n");
+    std::printf("%-9s %12s %8s %10s %10s\n", "bars", "stock used", "placed", "cpu median", "cpu max");
+    for (bool several : {false, true}) {
+        int64_t stock = 0;
+        int32_t placed = 0;
+        std::vector<double> cpu;
+        for (int j = 0; j < 10; ++j) {
+            std::mt19937 rng(static_cast<uint32_t>(4242 + j + (several ? 100 : 0)));
+            Job job;
+            job.kerf = 3;
+            job.width = 40;
+            const int kinds = std::uniform_int_distribution<int>(10, 30)(rng);
+            std::vector<int32_t> lengths;
+            std::vector<double> angles;
+            for (int k = 0; k < kinds; ++k) {
+                lengths.push_back(std::uniform_int_distribution<int32_t>(L / 10, L * 7 / 10)(rng));
+                angles.push_back(k % 2 ? 45.0 : 90.0);
+            }
+            for (int i = 0; i < 100; ++i) {
+                const auto k = static_cast<size_t>(std::uniform_int_distribution<int>(0, kinds - 1)(rng));
+                job.pieces.push_back(lengths[k]);
+                job.angles.push_back(angles[k]);
+            }
+            for (int i = 0; i < 100; ++i) job.bars.push_back(L);
+            if (several)
+                for (int i = 0; i < 30; ++i) job.bars.push_back(i % 2 ? L * 3 / 4 : L / 2);
+            const Outcome out = Solve(job);
+            stock += out.stockUsed;
+            placed += out.placed;
+            cpu.push_back(out.cpuSeconds);
+        }
+        std::sort(cpu.begin(), cpu.end());
+        std::printf("%-9s %12lld %8d %9.3fs %9.3fs\n", several ? "several" : "one", (long long)stock, placed, cpu[5],
+                    cpu.back());
+        std::fflush(stdout);
+    }
 }
 
 std::map<std::string, std::pair<int, int>> ReadBounds(const std::filesystem::path& file)
@@ -257,6 +303,7 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
 int main(int argc, char** argv)
 {
     bool generated = false;
+    bool workshop = false;  // only the workshop-sized and mitred jobs
     std::string sets;
     int limit = 0;
     for (int i = 1; i < argc; ++i) {
@@ -265,9 +312,10 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--limit") && i + 1 < argc) limit = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--level") && i + 1 < argc) g_level = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--verbose")) g_verbose = true;
+        else if (!std::strcmp(argv[i], "--workshop")) workshop = true;
     }
-    if (!generated && sets.empty()) generated = true;
-    if (generated) Generated();
+    if (!generated && !workshop && sets.empty()) generated = true;
+    if (generated || workshop) Generated(workshop);
     if (!sets.empty()) {
         const std::filesystem::path root(sets);
         const auto bounds = ReadBounds(root / "Bounds.txt");
