@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bar_checker.h"
 #include "cut1d/TCut1D.h"
 
 namespace {
@@ -31,11 +32,13 @@ struct Outcome {
     int32_t barsUsed = 0;
     int64_t stockUsed = 0;
     int32_t placed = 0;
+    int32_t problems = 0;  // findings of the bar-layout checker
     double seconds = 0.0;
     double cpuSeconds = 0.0;  // this process only: the machine is shared, wall time is noisy
 };
 
 int g_level = 100;
+int64_t g_checked = 0, g_problems = 0;  // jobs checked by the bar-layout checker, findings
 bool g_verbose = false;
 
 Outcome Solve(const Job& job)
@@ -53,7 +56,15 @@ Outcome Solve(const Job& job)
     for (size_t b = 0; b < job.bars.size(); ++b)
         opt.SetRepositoryPiece2(static_cast<int32_t>(b), job.bars[b], 0.0, 0, user_data{});
     Outcome out;
+    BarJob checked;
+    checked.kerf = job.kerf;
+    checked.width = job.width;
+    for (size_t i = 0; i < job.pieces.size(); ++i)
+        checked.pieces.push_back({job.pieces[i], job.angles.empty() ? 90.0 : job.angles[i],
+                                  job.angles.empty() ? 90.0 : 180.0 - job.angles[i]});
+    checked.barLengths = job.bars;
     opt.set_OnFinished([&] {
+        out.problems = static_cast<int32_t>(CheckLayouts(checked, CollectLayouts(opt)).size());
         out.barsUsed = opt.GetBarCount();
         out.placed = opt.GetTotalPieces();
         for (int32_t b = 0; b < opt.GetBarCount(); ++b) {
@@ -67,6 +78,8 @@ Outcome Solve(const Job& job)
     opt.Run();
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    ++g_checked;
+    g_problems += out.problems;
     return out;
 }
 
@@ -323,5 +336,7 @@ int main(int argc, char** argv)
                                 "Scholl_CSP/Scholl_2", "Scholl_CSP/Scholl_3", "Waescher_CSP", "Hard28_CSP"})
             if (std::filesystem::exists(root / sub)) Set(root / sub, bounds, limit);
     }
+    std::printf("bar-layout checker: %lld jobs, %lld problems\n", static_cast<long long>(g_checked),
+                static_cast<long long>(g_problems));
     return 0;
 }
