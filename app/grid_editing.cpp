@@ -226,7 +226,7 @@ bool CellIsValid(const QTableWidget& grid, int column, int row)
 grid_editor::grid_editor(QTableWidget& grid, QComboBox& grain_combo, bool rounds_up, QUndoStack& undo,
                          std::function<int()> denominator, std::function<QString()> name, QWidget& message_parent,
                          std::function<void()> changed)
-    : QObject(&grid), grid_(grid), combo_(grain_combo), rounds_up_(rounds_up), undo_(undo),
+    : QObject(&grid), grid_(grid), combo_(grain_combo), rounds_up_(rounds_up), undo_(&undo),
       denominator_(std::move(denominator)), name_(std::move(name)), message_parent_(message_parent),
       changed_(std::move(changed))
 {
@@ -354,8 +354,8 @@ void grid_editor::EditorClosed()
     if (!editing_) return;
     editing_ = false;
     grid_snapshot after = TakeSnapshot(grid_);
-    if (after.rows == before_edit_.rows) return;
-    undo_.push(new grid_edit_command(grid_, std::move(before_edit_), std::move(after), Text(window_text::Undo),
+    if (after.rows == before_edit_.rows || !undo_) return;
+    undo_->push(new grid_edit_command(grid_, std::move(before_edit_), std::move(after), Text(window_text::Undo),
                                      changed_));
 }
 
@@ -365,7 +365,7 @@ void grid_editor::RecordChange(const QString& text, const std::function<void()>&
     change();
     grid_snapshot after = TakeSnapshot(grid_);
     if (after.rows == before.rows && after.row_count == before.row_count) return;
-    undo_.push(new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_));
+    if (undo_) undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_));
     if (changed_) changed_();
 }
 

@@ -4,14 +4,15 @@
 #include <vector>
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTableWidget>
 #include <QUndoCommand>
+#include <QUndoStack>
 
 class QComboBox;
 class QLineEdit;
-class QUndoStack;
 
 // A grid position: column, and row counted with the header row as 0.
 struct grid_cell {
@@ -78,7 +79,6 @@ public:
     QTableWidget& Grid() const { return grid_; }
     QComboBox& GrainCombo() const { return combo_; }
     grid_cell LastCell() const { return last_; }
-    QUndoStack& UndoStack() const { return undo_; }
 
     // Called with the cell about to be entered; false refuses the move (message shown).
     bool SelectCell(int column, int row);
@@ -113,7 +113,7 @@ private:
     QTableWidget& grid_;
     QComboBox& combo_;
     bool rounds_up_;
-    QUndoStack& undo_;
+    QPointer<QUndoStack> undo_;  // gone before the grid when the window closes
     std::function<int()> denominator_;
     std::function<QString()> name_;
     QWidget& message_parent_;

@@ -36,6 +36,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QAction>
+#include <QIcon>
+#include <QKeySequence>
 #include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -68,6 +71,33 @@ QToolButton* MakeButton(flow_bar* bar, const char* name, QStyle::StandardPixmap 
     button->setAutoRaise(true);
     bar->addWidget(button);
     return button;
+}
+
+// Zoom buttons show the theme's icon where there is one, else a sign.
+QToolButton* MakeZoomButton(flow_bar* bar, const char* name, const char* icon, const char* sign)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(icon));
+    if (themed.isNull())
+        button->setText(QString::fromUtf8(sign));
+    else
+        button->setIcon(themed);
+    button->setAutoRaise(true);
+    bar->addWidget(button);
+    return button;
+}
+
+// A command's caption with its keys, for tool tips: "Open (Ctrl+O)".
+QString WithKeys(const QString& caption, const QAction& action)
+{
+    QString text = caption;
+    text.remove(QLatin1Char('&'));
+    const QList<QKeySequence> keys = action.shortcuts();
+    if (keys.isEmpty()) return text;
+    QStringList names;
+    for (const QKeySequence& key : keys) names << key.toString(QKeySequence::NativeText);
+    return text + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
 QComboBox* MakeGrainCombo(QTableWidget& grid, const char* name)
@@ -128,6 +158,7 @@ Tf2D::Tf2D(app_environment environment, QWidget* parent)
     results_ = new results_view(*pcResults, *engine_, [this] { return DisplayFlags(); }, drawing_font_, *this);
     parts_files_ = std::make_unique<parts_file_commands>(
         *this, *engine_, *callbacks_, *parts_editor_, [this] { ClearResults(); }, [this] { UpdateTitle(); });
+    BuildActions();
     connect(qApp, &QApplication::focusChanged, this, &Tf2D::OnFocusChanged);
     run_watcher_ = new QFutureWatcher<run_outcome>(this);
     connect(run_watcher_, &QFutureWatcher<run_outcome>::finished, this,
@@ -139,6 +170,9 @@ Tf2D::~Tf2D()
     // The worker uses the facade; it has to be done before the facade goes.
     if (run_watcher_ && run_watcher_->isRunning()) run_watcher_->waitForFinished();
     if (running_) QApplication::restoreOverrideCursor();
+    // Its commands point into the grids; it goes first, quietly.
+    undo_stack_->disconnect();
+    delete undo_stack_;
 }
 
 void Tf2D::BuildWindow()
@@ -192,6 +226,9 @@ void Tf2D::BuildDataPanel()
     tbOpenParts = MakeButton(ToolBar2, "tbOpenParts", QStyle::SP_DialogOpenButton);
     tbSaveParts = MakeButton(ToolBar2, "tbSaveParts", QStyle::SP_DialogSaveButton);
     tbSavePartsAs = MakeButton(ToolBar2, "tbSavePartsAs", QStyle::SP_DriveFDIcon);
+    tbUndo = MakeButton(ToolBar2, "tbUndo", QStyle::SP_ArrowBack);
+    tbRedo = MakeButton(ToolBar2, "tbRedo", QStyle::SP_ArrowForward);
+    for (QToolButton* button : {tbUndo, tbRedo}) button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     sgParts = new data_grid_view(parts_section);
     sgParts->setObjectName(QStringLiteral("sgParts"));
     SetupDataGrid(*sgParts);
@@ -244,6 +281,8 @@ void Tf2D::BuildResultsPanel()
 {
     pResults = new QWidget(this);
     pResults->setObjectName(QStringLiteral("pResults"));
+    // A click into the results takes the focus from a grid, so that its last cell is checked.
+    pResults->setFocusPolicy(Qt::ClickFocus);
 
     tControl = new flow_bar(pResults);
     tControl->setObjectName(QStringLiteral("tControl"));
@@ -278,6 +317,9 @@ void Tf2D::BuildResultsPanel()
     bbFont->setObjectName(QStringLiteral("bbFont"));
     for (QWidget* option : std::initializer_list<QWidget*>{cbShowPartSize, cbShowWasteSize, cbShowPartLabel, bbFont})
         tbInterfaceOptions->addWidget(option);
+    tbZoomIn = MakeZoomButton(tbInterfaceOptions, "tbZoomIn", "zoom-in", "+");
+    tbZoomOut = MakeZoomButton(tbInterfaceOptions, "tbZoomOut", "zoom-out", "\u2212");
+    tbZoomFit = MakeZoomButton(tbInterfaceOptions, "tbZoomFit", "zoom-fit-best", "\u2922");
 
     pcResults = new QTabWidget(pResults);
     pcResults->setObjectName(QStringLiteral("pcResults"));
@@ -289,7 +331,7 @@ void Tf2D::BuildResultsPanel()
     layout->addWidget(tbInterfaceOptions);
     layout->addWidget(pcResults, 1);
 
-    connect(tbStart, &QToolButton::clicked, this, &Tf2D::tbStartClick);
+    connect(tbStart, &QToolButton::clicked, this, &Tf2D::tbStartOrStop);
     connect(tbSaveResults, &QToolButton::clicked, this, &Tf2D::tbSaveResultsClick);
     connect(tbPrintResults, &QToolButton::clicked, this, &Tf2D::tbPrintResultsClick);
     connect(tbSettings, &QToolButton::clicked, this, &Tf2D::tbSettingsClick);
@@ -300,6 +342,73 @@ void Tf2D::BuildResultsPanel()
     for (QCheckBox* box : {cbShowPartSize, cbShowWasteSize, cbShowPartLabel})
         connect(box, &QCheckBox::clicked, this, &Tf2D::cbShowPartSizeClick);
     connect(pcResults, &QTabWidget::currentChanged, this, &Tf2D::pcResultsChange);
+}
+
+// ---- Commands and their keys ----
+
+QAction* Tf2D::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
+
+grid_editor& Tf2D::FocusedEditor()
+{
+    return Within(QApplication::focusWidget(), sgStock) ? *stock_editor_ : *parts_editor_;
+}
+
+void Tf2D::BuildActions()
+{
+    auto make = [this](const char* name, QList<QKeySequence> keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    make("actOpen", {QKeySequence::Open}, &Tf2D::tbOpenPartsClick);
+    make("actSave", {QKeySequence::Save}, &Tf2D::tbSavePartsClick);
+    make("actSaveAs", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &Tf2D::tbSavePartsAsClick);
+    make("actPrint", {QKeySequence::Print}, &Tf2D::tbPrintResultsClick);
+    make("actStart", {QKeySequence(Qt::Key_F5)}, &Tf2D::tbStartClick);
+    make("actStop", {QKeySequence(Qt::Key_Escape)}, &Tf2D::StopRun)->setEnabled(false);
+    make("actHelp", {QKeySequence::HelpContents}, &Tf2D::tbHelpClick);
+    make("actUndo", {QKeySequence::Undo}, [this] { undo_stack_->undo(); })->setEnabled(false);
+    make("actRedo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+         [this] { undo_stack_->redo(); })
+        ->setEnabled(false);
+    make("actZoomIn", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { results_->ZoomIn(); });
+    make("actZoomOut", {QKeySequence::ZoomOut}, [this] { results_->ZoomOut(); });
+    make("actZoomFit", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { results_->FitToWindow(); });
+    connect(undo_stack_, &QUndoStack::canUndoChanged, this, [this](bool can) {
+        Action("actUndo")->setEnabled(can && !running_);
+        tbUndo->setEnabled(can && !running_);
+    });
+    connect(undo_stack_, &QUndoStack::canRedoChanged, this, [this](bool can) {
+        Action("actRedo")->setEnabled(can && !running_);
+        tbRedo->setEnabled(can && !running_);
+    });
+    tbUndo->setEnabled(false);
+    tbRedo->setEnabled(false);
+    connect(tbUndo, &QToolButton::clicked, undo_stack_, &QUndoStack::undo);
+    connect(tbRedo, &QToolButton::clicked, undo_stack_, &QUndoStack::redo);
+    connect(tbZoomIn, &QToolButton::clicked, this, [this] { results_->ZoomIn(); });
+    connect(tbZoomOut, &QToolButton::clicked, this, [this] { results_->ZoomOut(); });
+    connect(tbZoomFit, &QToolButton::clicked, this, [this] { results_->FitToWindow(); });
+
+    // The spreadsheet commands, in the grids' context menus and on their keys while a grid has the focus.
+    auto grid_action = [this](const char* name, QList<QKeySequence> keys, std::function<void(grid_editor&)> command) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, command] { command(FocusedEditor()); });
+        for (QTableWidget* grid : {sgParts, sgStock}) grid->addAction(action);
+        return action;
+    };
+    grid_action("actCopy", {QKeySequence::Copy}, [](grid_editor& editor) { editor.CopySelection(); });
+    grid_action("actPaste", {QKeySequence::Paste}, [](grid_editor& editor) { editor.Paste(); });
+    grid_action("actClearCells", {QKeySequence::Delete}, [](grid_editor& editor) { editor.ClearSelectedCells(); });
+    grid_action("actInsertRow", {QKeySequence(Qt::CTRL | Qt::Key_Insert)}, [](grid_editor& editor) { editor.InsertRow(); });
+    grid_action("actDeleteRow", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, [](grid_editor& editor) { editor.DeleteRows(); });
+    for (QTableWidget* grid : {sgParts, sgStock}) grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 // ---- Grid cells ----
@@ -514,8 +623,19 @@ void Tf2D::tbStartOrStop()
 
 void Tf2D::StopRun()
 {
-    if (!running_) return;
+    if (!running_ || stopping_) return;
     stopping_ = true;
+    engine_->RequestStop();
+    tbStart->setEnabled(false);  // the run ends at the end of its current pass
+}
+
+void Tf2D::ShowStartCaption()
+{
+    tbStart->setText(running_ ? ToQString(WindowText(window_text::Stop)) : QStringLiteral("Start"));
+    tbStart->setIcon(style()->standardIcon(running_ ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+    tbStart->setToolTip(running_ ? WithKeys(tbStart->text(), *Action("actStop"))
+                                 : WithKeys(tbStart->text(), *Action("actStart")));
+    tbStart->setEnabled(true);
 }
 
 void Tf2D::StartRun()
@@ -525,11 +645,12 @@ void Tf2D::StartRun()
     SetRunning(true);
     last_posted_progress_ = run_progress{};
     callbacks_->set_progress_listener([this] {
-        const run_progress now = engine_->last_progress;  // written on this same worker thread
+        const run_progress& last = engine_->last_progress;  // written on this same worker thread
         const run_progress& posted = last_posted_progress_;
-        if (now.group_index == posted.group_index && now.group_count == posted.group_count
-            && now.passes_done == posted.passes_done && now.passes_total == posted.passes_total)
+        if (last.group_index == posted.group_index && last.group_count == posted.group_count
+            && last.passes_done == posted.passes_done && last.passes_total == posted.passes_total)
             return;
+        const run_progress now = last;
         last_posted_progress_ = now;
         QMetaObject::invokeMethod(this, [this, now] { ShowProgress(now); }, Qt::QueuedConnection);
     });
@@ -551,18 +672,32 @@ void Tf2D::ShowProgress(const run_progress& progress)
     if (!running_) return;
     run_progress_bar_->setMaximum(std::max(1, progress.passes_total));
     run_progress_bar_->setValue(std::clamp(progress.passes_done, 0, std::max(1, progress.passes_total)));
-    run_progress_label_->setText(progress.group_count > 1
-                                     ? QStringLiteral("%1 / %2").arg(progress.group_index + 1).arg(progress.group_count)
-                                     : QString());
+    const QString done = QString::number(progress.passes_done);
+    const QString total = QString::number(progress.passes_total);
+    run_progress_label_->setText(
+        progress.material.empty() ? ToQString(WindowText(window_text::ProgressPasses)).arg(done, total)
+                                  : ToQString(WindowText(window_text::ProgressMaterial))
+                                        .arg(ToQString(progress.material), done, total));
 }
 
 void Tf2D::SetRunning(bool running)
 {
     running_ = running;
-    for (QWidget* control : std::initializer_list<QWidget*>{tbStart, tbClearParts, tbOpenParts, tbSaveParts,
-                                                             tbSavePartsAs, tbClearStock, sgParts, sgStock, tbSettings,
-                                                             tbSaveResults, tbPrintResults})
+    stopping_ = false;
+    for (QWidget* control : std::initializer_list<QWidget*>{tbClearParts, tbOpenParts, tbSaveParts, tbSavePartsAs,
+                                                             tbUndo, tbRedo, tbClearStock, sgParts, sgStock,
+                                                             tbSettings, tbSaveResults, tbPrintResults})
         control->setEnabled(!running);
+    for (QAction* action : actions()) action->setEnabled(!running);
+    Action("actStop")->setEnabled(running);
+    if (!running) {
+        Action("actUndo")->setEnabled(undo_stack_->canUndo());
+        Action("actRedo")->setEnabled(undo_stack_->canRedo());
+        tbUndo->setEnabled(undo_stack_->canUndo());
+        tbRedo->setEnabled(undo_stack_->canRedo());
+    }
+    results_->SetBlocked(running);
+    ShowStartCaption();
     run_progress_bar_->setValue(0);
     run_progress_bar_->setVisible(running);
     run_progress_label_->clear();
@@ -671,6 +806,8 @@ void Tf2D::tbSettingsClick()
 {
     fTechnicalSettings_->eLatimeMinimaUtilizabila->hide();
     fTechnicalSettings_->lLatimeUtilizabila->hide();
+    fTechnicalSettings_->leCutterThickness->setFocus();
+    fTechnicalSettings_->leCutterThickness->selectAll();
     if (Prompts().run_modal(*fTechnicalSettings_) != QDialog::Accepted) return;
     ClearResults();
     parts_editor_->RoundGrid();
@@ -722,7 +859,7 @@ void Tf2D::ApplyTexts()
     tbOpenParts->setText(Text(ui_text::Open));
     tbSaveParts->setText(Text(ui_text::Save));
     tbSavePartsAs->setText(Text(ui_text::SaveAs));
-    tbStart->setText(QStringLiteral("Start"));
+    ShowStartCaption();
     tbSaveResults->setText(Text(ui_text::SaveResults));
     tbPrintResults->setText(Text(ui_text::Print));
     tbHelp->setText(Text(ui_text::Help));
@@ -730,6 +867,36 @@ void Tf2D::ApplyTexts()
     tbSettings->setText(Text(ui_text::Settings));
     lStock->setText(Text(ui_text::Stock));
     tbClearStock->setText(Text(ui_text::ClearStock));
+    const std::pair<const char*, QString> action_texts[] = {
+        {"actOpen", Text(ui_text::Open)},
+        {"actSave", Text(ui_text::Save)},
+        {"actSaveAs", Text(ui_text::SaveAs)},
+        {"actPrint", Text(ui_text::Print)},
+        {"actStart", QStringLiteral("Start")},
+        {"actStop", ToQString(WindowText(window_text::Stop))},
+        {"actHelp", Text(ui_text::Help)},
+        {"actUndo", ToQString(WindowText(window_text::Undo))},
+        {"actRedo", ToQString(WindowText(window_text::Redo))},
+        {"actZoomIn", ToQString(WindowText(window_text::ZoomIn))},
+        {"actZoomOut", ToQString(WindowText(window_text::ZoomOut))},
+        {"actZoomFit", ToQString(WindowText(window_text::FitToWindow))},
+        {"actCopy", ToQString(WindowText(window_text::Copy))},
+        {"actPaste", ToQString(WindowText(window_text::Paste))},
+        {"actClearCells", ToQString(WindowText(window_text::ClearCells))},
+        {"actInsertRow", ToQString(WindowText(window_text::InsertRow))},
+        {"actDeleteRow", ToQString(WindowText(window_text::DeleteRow))}};
+    for (const auto& [name, text] : action_texts) Action(name)->setText(text);
+    // Buttons tell their keys in their tool tips.
+    const std::pair<QAbstractButton*, const char*> keyed[] = {
+        {tbOpenParts, "actOpen"},  {tbSaveParts, "actSave"},       {tbSavePartsAs, "actSaveAs"},
+        {tbPrintResults, "actPrint"}, {tbHelp, "actHelp"},         {tbUndo, "actUndo"},
+        {tbRedo, "actRedo"},       {tbZoomIn, "actZoomIn"},        {tbZoomOut, "actZoomOut"},
+        {tbZoomFit, "actZoomFit"}};
+    for (const auto& [button, name] : keyed) button->setToolTip(WithKeys(Action(name)->text(), *Action(name)));
+    for (QTableWidget* grid : {sgParts, sgStock})
+        for (int c = 0; c < 2; ++c)
+            if (QTableWidgetItem* header = grid->horizontalHeaderItem(c))
+                header->setToolTip(ToQString(WindowText(window_text::UnitsNote)));
 
     fTechnicalSettings_->leCutterThicknessLabel->setText(Text(ui_text::CuttingThickness));
     fTechnicalSettings_->leMinimalBreakSizeLabel->setText(Text(ui_text::MinimalRuptureSize));

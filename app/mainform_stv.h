@@ -70,6 +70,8 @@ public:
     QToolButton* tbOpenParts = nullptr;
     QToolButton* tbSaveParts = nullptr;
     QToolButton* tbSavePartsAs = nullptr;
+    QToolButton* tbUndo = nullptr;
+    QToolButton* tbRedo = nullptr;
     QTableWidget* sgParts = nullptr;
     QSplitter* Splitter2 = nullptr;
     flow_bar* tInventory = nullptr;
@@ -93,6 +95,9 @@ public:
     QCheckBox* cbShowWasteSize = nullptr;
     QCheckBox* cbShowPartLabel = nullptr;
     QPushButton* bbFont = nullptr;
+    QToolButton* tbZoomIn = nullptr;
+    QToolButton* tbZoomOut = nullptr;
+    QToolButton* tbZoomFit = nullptr;
     QTabWidget* pcResults = nullptr;
     QStatusBar* StatusBar1 = nullptr;
 
@@ -197,6 +202,9 @@ private:
     void WidenCheckBoxes();
     void ShowFontCaption(const QString& suffix);
     void UpdateTitle();
+    void ShowStartCaption();
+    // The editor of the grid that has the focus (the parts grid when neither has it).
+    grid_editor& FocusedEditor();
     void GridChanged(bool parts);
 
     // Commands that may be abandoned by an exception; `Guarded` shows its message.

@@ -238,15 +238,59 @@ private slots:
         QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
         QTest::mouseClick(window_->tbStart, Qt::LeftButton);
         if (window_->IsRunning()) {
-            for (QWidget* control : std::initializer_list<QWidget*>{window_->tbStart, window_->tbOpenParts,
-                                                                     window_->tbClearStock, window_->sgParts,
-                                                                     window_->sgStock, window_->tbSettings})
+            for (QWidget* control : std::initializer_list<QWidget*>{window_->tbOpenParts, window_->tbClearStock,
+                                                                     window_->sgParts, window_->sgStock,
+                                                                     window_->tbSettings})
                 QVERIFY(!control->isEnabled());
+            QCOMPARE(window_->tbStart->text(), QStringLiteral("Stop"));  // Start becomes Stop
+            QVERIFY(window_->tbStart->isEnabled());
             QVERIFY(finished.wait(kRunWait));
         }
+        QCOMPARE(window_->tbStart->text(), QStringLiteral("Start"));
         QVERIFY(window_->tbStart->isEnabled());
         QVERIFY(window_->sgParts->isEnabled());
         QCOMPARE(window_->pcResults->count(), 3);
+    }
+
+    // Many parts of different sizes: a run of many passes.
+    void FillLongJob()
+    {
+        for (int r = 1; r <= 120; ++r)
+            FillRow(Parts(), r, {QString::number(97 + (r * 37) % 401), QString::number(53 + (r * 71) % 307), "2", "",
+                                 QStringLiteral("p%1").arg(r)});
+        FillRow(Stock(), 1, {"2800", "2070", "40", "", "board"});
+    }
+
+    void stopKeepsTheBestLayoutsSoFar_data()
+    {
+        QTest::addColumn<bool>("by_key");
+        QTest::newRow("Stop button") << false;
+        QTest::newRow("Esc") << true;
+    }
+
+    void stopKeepsTheBestLayoutsSoFar()
+    {
+        QFETCH(bool, by_key);
+        FillLongJob();
+        window_->TechnicalSettings().cbRoundFractionsTo->setCurrentIndex(0);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
+        QTest::keyClick(window_.get(), Qt::Key_F5);
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+        QVERIFY(window_->IsRunning());
+        QTRY_VERIFY(window_->Engine().last_progress.passes_done >= 1 || !window_->IsRunning());
+        QVERIFY2(window_->IsRunning(), "the job ended before it could be stopped");
+        if (by_key)
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(window_->tbStart, Qt::LeftButton);
+        QVERIFY(finished.wait(kRunWait));
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+        QVERIFY(window_->Engine().last_progress.passes_done < window_->Engine().last_progress.passes_total);
+        QVERIFY(window_->pcResults->count() > 0);
+        QCOMPARE(window_->pcResults->count(), window_->Engine().solutions_2d.Count());
+        QVERIFY(!window_->ResultsImage()->pixmap().isNull());
     }
 
     void closingDuringARunWaitsForItsEnd()
