@@ -840,6 +840,24 @@ void Tf2D::bbFontClick()
     RedrawLayout();
 }
 
+void Tf2D::WidenColumns()
+{
+    // A column is at least as wide as its header, and the grain column as its words in the combo.
+    for (QTableWidget* grid : {sgParts, sgStock}) {
+        QHeaderView& header = *grid->horizontalHeader();
+        const QFontMetrics metrics(header.font());
+        for (int c = 0; c < kGridColumnCount; ++c) {
+            int needed = metrics.horizontalAdvance(CellText(*grid, c, 0)) + 12;
+            if (c == kGrainColumn) {
+                const QComboBox& combo = grid == sgParts ? *cbPartGrain : *cbStockGrain;
+                for (int i = 1; i < combo.count(); ++i)
+                    needed = std::max(needed, combo.fontMetrics().horizontalAdvance(combo.itemText(i)) + 28);
+            }
+            if (header.sectionSize(c) < needed) header.resizeSection(c, needed);
+        }
+    }
+}
+
 void Tf2D::WidenCheckBoxes()
 {
     const QFontMetrics metrics(font());
@@ -893,6 +911,7 @@ void Tf2D::ApplyTexts()
         {tbRedo, "actRedo"},       {tbZoomIn, "actZoomIn"},        {tbZoomOut, "actZoomOut"},
         {tbZoomFit, "actZoomFit"}};
     for (const auto& [button, name] : keyed) button->setToolTip(WithKeys(Action(name)->text(), *Action(name)));
+    WidenColumns();
     for (QTableWidget* grid : {sgParts, sgStock})
         for (int c = 0; c < 2; ++c)
             if (QTableWidgetItem* header = grid->horizontalHeaderItem(c))

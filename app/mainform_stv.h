@@ -200,6 +200,7 @@ private:
     void FormClose();
     void OnFocusChanged(QWidget* old_focus, QWidget* new_focus);
     void WidenCheckBoxes();
+    void WidenColumns();
     void ShowFontCaption(const QString& suffix);
     void UpdateTitle();
     void ShowStartCaption();
