@@ -51,6 +51,7 @@
 #include "app/flow_bar.h"
 #include "app/results_view.h"
 #include "app/locale_stv.h"
+#include "app/qt_translations.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "i18n/ui_texts.h"
@@ -821,6 +822,7 @@ void Tf2D::tbAboutClick() { Prompts().run_modal(*fAbout_); }
 void Tf2D::cbLanguageChange()
 {
     LoadLanguage(ToWide(cbLanguage->currentText()));
+    LoadQtTranslation(cbLanguage->currentIndex());
     ApplyTexts();
     WidenCheckBoxes();
 }
@@ -1006,6 +1008,7 @@ void Tf2D::FormShow()
     if (language_index < 0 || language_index >= cbLanguage->count()) language_index = kEnglishLanguageIndex;
     cbLanguage->setCurrentIndex(language_index);
     LoadLanguage(ToWide(cbLanguage->currentText()));
+    LoadQtTranslation(language_index);
     ApplyTexts();
     WidenCheckBoxes();
 
