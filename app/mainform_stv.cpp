@@ -63,6 +63,13 @@ namespace {
 
 QString Text(ui_text entry) { return ToQString(UiText(entry)); }
 
+// A grid's title as a word in a sentence: "PARTS" becomes "Parts".
+QString GridTitle(ui_text entry)
+{
+    const QString title = Text(entry);
+    return title.left(1).toUpper() + title.mid(1).toLower();
+}
+
 QToolButton* MakeButton(flow_bar* bar, const char* name, QStyle::StandardPixmap icon)
 {
     auto* button = new QToolButton(bar);
@@ -153,9 +160,9 @@ Tf2D::Tf2D(app_environment environment, QWidget* parent)
     undo_stack_ = new QUndoStack(this);
     auto denominator = [this] { return RoundingDenominator(); };
     parts_editor_ = new grid_editor(*sgParts, *cbPartGrain, true, *undo_stack_, denominator,
-                                    [] { return Text(ui_text::Parts); }, *this, [this] { GridChanged(true); });
+                                    [] { return GridTitle(ui_text::Parts); }, *this, [this] { GridChanged(true); });
     stock_editor_ = new grid_editor(*sgStock, *cbStockGrain, false, *undo_stack_, denominator,
-                                    [] { return Text(ui_text::Stock); }, *this, [this] { GridChanged(false); });
+                                    [] { return GridTitle(ui_text::Stock); }, *this, [this] { GridChanged(false); });
     results_ = new results_view(*pcResults, *engine_, [this] { return DisplayFlags(); }, drawing_font_, *this);
     parts_files_ = std::make_unique<parts_file_commands>(
         *this, *engine_, *callbacks_, *parts_editor_, [this] { ClearResults(); }, [this] { UpdateTitle(); });
@@ -463,11 +470,13 @@ void Tf2D::ClearResults()
 
 // ---- Start ----
 
-bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
+bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up, QStringList* problems)
 {
+    // Every bad cell is named, in one message; a size that is not a number leaves its row as it is.
+    QStringList found;
+    const grid_editor& editor = &grid == sgStock ? *stock_editor_ : *parts_editor_;
     const wchar_t separator = LocaleDecimalSeparator();
     const int denominator = RoundingDenominator();
-    bool result = true;
     const int row_count = RowCount(grid);
     for (int r = 1; r < row_count; ++r) {
         for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, CellText(grid, c, r).trimmed());
@@ -475,13 +484,18 @@ bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
             for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, QString());
             continue;
         }
+        bool sizes_valid = true;
         for (int c = 0; c < 2; ++c) {
+            fractional_double value;
+            if (!value.ParseWide(ToWide(CellText(grid, c, r)), separator) || value.Value() <= fractional_double::kTolerance) {
+                found << editor.CellMessage(c, r);
+                sizes_valid = false;
+            }
+        }
+        for (int c = 0; c < 2 && sizes_valid; ++c) {
             const QString text = CellText(grid, c, r);
             fractional_double value;
-            if (!value.ParseWide(ToWide(text), separator) || value.Value() <= fractional_double::kTolerance) {
-                Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + text);
-                return false;
-            }
+            value.ParseWide(ToWide(text), separator);
             if (round_up)
                 value.RoundUpTo(denominator);
             else
@@ -494,12 +508,14 @@ bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
             SetCellText(grid, 2, r, QStringLiteral("1"));
             continue;
         }
-        if (*quantity < 1) {
-            Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + quantity_text);
-            result = false;
-        }
+        if (*quantity < 1) found << editor.CellMessage(2, r);
     }
-    return result;
+    if (found.isEmpty()) return true;
+    if (problems)
+        *problems << found;
+    else
+        Inform(this, found.join(QLatin1Char('\n')));
+    return false;
 }
 
 bool Tf2D::CheckSettings()
@@ -598,7 +614,14 @@ bool Tf2D::CheckFractions(int32_t& fraction_use_mark) const
 void Tf2D::tbStartClick()
 {
     if (running_) return;
-    if (!CheckGrid(*sgParts, true) || !CheckGrid(*sgStock, false) || !CheckSettings()) return;
+    QStringList problems;
+    const bool parts_valid = CheckGrid(*sgParts, true, &problems);
+    const bool stock_valid = CheckGrid(*sgStock, false, &problems);
+    if (!parts_valid || !stock_valid) {
+        Inform(this, problems.join(QLatin1Char('\n')));
+        return;
+    }
+    if (!CheckSettings()) return;
     all_real_ = CheckRealNumbers(decimal_use_mark_);
     all_fraction_ = CheckFractions(fraction_use_mark_);
     if (decimal_use_mark_ != 0 && fraction_use_mark_ != 0) {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include "app/grid_editing.h"
 #include "engine/stavora_2d.h"
@@ -148,7 +149,8 @@ public:
     void sgStockSetEditText(int column, int row, QLineEdit& editor);
 
     // Start: each check shows its own message and gives false on the first fault.
-    bool CheckGrid(QTableWidget& grid, bool round_up);
+    // Without `problems` the faults are shown at once; with it they are added for one message.
+    bool CheckGrid(QTableWidget& grid, bool round_up, QStringList* problems = nullptr);
     bool CheckSettings();
     bool CheckRealNumbers(int32_t& decimal_use_mark) const;
     bool CheckFractions(int32_t& fraction_use_mark) const;

@@ -85,7 +85,7 @@ private slots:
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
         window_->TechnicalSettings().leCutterThickness->setText(QStringLiteral("0"));
         QVERIFY(!Start());
-        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Invalid number:0")});
+        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Parts, row 1, Width: '0' is not a valid number")});
         FillRow(Parts(), 1, {"10", "100", "1", "", ""});
         prompts_.messages.clear();
         QVERIFY(Start());  // zero is a valid cutter thickness
@@ -111,8 +111,13 @@ private slots:
         FillRow(Parts(), 1, {"100", "100", "0", "", ""});
         FillRow(Parts(), 2, {"100", "100", "-1", "", ""});
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        // One message names every bad cell, in both grids.
+        FillRow(Stock(), 3, {"1000", "abc", "1", "", ""});
         QVERIFY(!Start());
-        QCOMPARE(prompts_.messages, QStringList({"Invalid number:0", "Invalid number:-1"}));
+        QCOMPARE(prompts_.messages,
+                 QStringList{QStringLiteral("Parts, row 1, Quantity: '0' is not a whole number of at least 1\n"
+                                            "Parts, row 2, Quantity: '-1' is not a whole number of at least 1\n"
+                                            "Stock, row 3, Height: 'abc' is not a valid number")});
         QCOMPARE(window_->pcResults->count(), 0);
     }
 
