@@ -10,6 +10,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -340,6 +342,54 @@ private slots:
         QCOMPARE(picture.read(2), QByteArray("BM"));
         QImage saved(file, "BMP");
         QCOMPARE(saved.size(), window_->ResultsImage()->pixmap().size());
+    }
+
+    void saveResultsWritesTheChosenFormat_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("PNG") << "PNG (*.png)" << "sheet.png" << QByteArray("\x89PNG");
+        QTest::newRow("BMP") << "Bitmaps (*.bmp)" << "sheet.bmp" << QByteArray("BM");
+        QTest::newRow("PDF") << "PDF (*.pdf)" << "sheet.pdf" << QByteArray("%PDF");
+    }
+
+    void saveResultsWritesTheChosenFormat()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QString file = place_->File(name);
+        QStringList offered;
+        Prompts().save_file = [&](QWidget*, const file_prompt& prompt) {
+            offered = prompt.filter.split(QStringLiteral(";;"));
+            if (prompt.selected_filter) *prompt.selected_filter = filter;
+            return file;
+        };
+        QTest::mouseClick(window_->tbSaveResults, Qt::LeftButton);
+        QVERIFY(offered.contains(filter));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(start.size()), start);
+    }
+
+    void resultsZoomAndFit()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QSize fitted = window_->ResultsImage()->size();
+        QWidget* view = window_->ResultsScrollBox()->viewport();
+        const QPoint centre = view->rect().center();
+        QWheelEvent wheel(centre, view->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        QVERIFY(window_->ResultsImage()->width() > fitted.width());
+        QScrollArea& box = *window_->ResultsScrollBox();
+        QTRY_VERIFY(box.horizontalScrollBar()->maximum() + box.verticalScrollBar()->maximum() > 0);  // it pans
+        QTest::mouseClick(window_->tbZoomFit, Qt::LeftButton);
+        QCOMPARE(window_->ResultsImage()->size(), fitted);
     }
 
     void printRangesPickTheLayouts_data()
