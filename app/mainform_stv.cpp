@@ -54,6 +54,7 @@
 #include "app/qt_translations.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
+#include "app/unplaced_parts.h"
 #include "i18n/ui_texts.h"
 #include "i18n/window_texts.h"
 #include "model/Ufractions_long.h"
@@ -739,8 +740,12 @@ void Tf2D::RunEnded(const run_outcome& outcome)
     results_->ShowLayouts();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
-    else if (outcome.result.status == kRunNotAllPlaced)
-        Inform(this, Text(ui_text::NotAllOptimized));
+    else if (outcome.result.status == kRunNotAllPlaced) {
+        // The message names the parts that were left out and why.
+        const QStringList left_out = UnplacedPartLines(*engine_, GridTitle(ui_text::Parts));
+        Inform(this, left_out.isEmpty() ? Text(ui_text::NotAllOptimized)
+                                        : Text(ui_text::NotAllOptimized) + QStringLiteral("\n\n") + left_out.join(QLatin1Char('\n')));
+    }
     else if (outcome.result.status == kRunNotScalable)
         // A material that was skipped must not look like a finished job.
         Inform(this, QStringLiteral("Some pieces were not optimized: their sizes are too large, or have too many "

@@ -25,6 +25,11 @@ enum class window_text : int {
     ZoomHint,
     UnitsNote,
     Untitled,
+    NotPlacedLine,    // "%1, row %2 (%3): %4"
+    ReasonTooLarge,
+    ReasonGrain,
+    ReasonNoStock,    // "no stock of material '%1'"
+    ReasonNotEnough,
     Count_
 };
 

@@ -225,8 +225,24 @@ private slots:
         FillRow(Parts(), 1, {"3000", "3000", "1", "", ""});
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
         QVERIFY(Start());
-        QCOMPARE(prompts_.messages, QStringList{ToQString(UiText(ui_text::NotAllOptimized))});
+        QCOMPARE(prompts_.messages, QStringList{ToQString(UiText(ui_text::NotAllOptimized)) +
+                                                QStringLiteral("\n\nParts, row 1 (3000 \u00d7 3000): larger than every sheet")});
         QCOMPARE(window_->pcResults->count(), 0);
+    }
+
+    void theMessageSaysWhyEachPartWasLeftOut()
+    {
+        FillRow(Parts(), 1, {"900", "400", "1", "Horizontal", "door"});   // fits only turned: grain
+        FillRow(Parts(), 2, {"500", "500", "3", "", "square"});           // one sheet holds one: stock runs out
+        FillRow(Parts(), 3, {"100", "100", "1", "", ""});
+        FillRow(Stock(), 1, {"600", "1000", "1", "Horizontal", "A"});
+        QVERIFY(Start());
+        QCOMPARE(prompts_.messages.size(), 1);
+        const QString message = prompts_.messages[0];
+        QVERIFY2(message.contains(QStringLiteral("Parts, row 1 (door, 900 \u00d7 400): fits only turned, which its grain does not allow")),
+                 qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("Parts, row 2 (square, 500 \u00d7 500): not enough stock")), qPrintable(message));
+        QVERIFY(!message.contains(QStringLiteral("row 3")));
     }
 
     void sizesThatCannotBeCutExactlyAreReported()
