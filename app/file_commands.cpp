@@ -7,6 +7,7 @@
 #include "app/Callbacks_stv.h"
 #include "app/data_grid.h"
 #include "app/grid_editing.h"
+#include "app/list_file_open.h"
 #include "app/locale_stv.h"
 #include "app/ui_prompts.h"
 #include "engine/stavora_2d.h"
@@ -126,16 +127,15 @@ void parts_file_commands::Open()
     if (name.isEmpty()) return;
     open_name_ = name;
 
-    const QString extension = QFileInfo(name).suffix().toLower();
-    bool read = true;
+    list_open_outcome opened;
     parts_.RecordChange(Text(ui_text::Open), [&] {
-        if (extension == QLatin1String("csv"))
-            read = engine_.OpenPartListCsv(ToPath(name), LocaleListSeparator(), callbacks_.ClearPartsGrid(),
-                                           callbacks_.ShowParts());
-        else if (extension == QLatin1String("xml"))
-            read = engine_.OpenPartListXml(ToPath(name), callbacks_.ClearPartsGrid(), callbacks_.ShowParts());
+        opened = OpenPartsListFile(engine_, name, LocaleListSeparator(), callbacks_.ClearPartsGrid(),
+                                   callbacks_.ShowParts());
         EnsureRowCount(parts_.Grid(), kGridRowCount);
     });
+    // A list that did not read completely changed nothing.
+    if (!opened.refusal.isEmpty()) throw file_error(opened.refusal.toStdString());
+    const bool read = opened.read;
     if (list_replaced_) list_replaced_();
     // A Save must not overwrite a file that could not be read with other parts.
     if (!read) ThrowFileError(Text(window_text::FileNotRead), name);

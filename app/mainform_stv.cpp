@@ -50,6 +50,7 @@
 #include "app/file_commands.h"
 #include "app/flow_bar.h"
 #include "app/results_view.h"
+#include "app/list_file_open.h"
 #include "app/locale_stv.h"
 #include "app/qt_translations.h"
 #include "app/technical_settings_stv.h"
@@ -740,6 +741,8 @@ void Tf2D::RunEnded(const run_outcome& outcome)
     results_->ShowLayouts();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
+    else if (outcome.result.status == kRunRefused)
+        Inform(this, QString::fromStdWString(outcome.result.message));
     else if (outcome.result.status == kRunNotAllPlaced) {
         // The message names the parts that were left out and why.
         const QStringList left_out = UnplacedPartLines(*engine_, GridTitle(ui_text::Parts));
