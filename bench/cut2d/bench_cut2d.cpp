@@ -21,6 +21,7 @@ namespace {
 
 struct run_figures : result_figures {
     double seconds = 0.0;
+    int32_t lower_bound = 0;
     int64_t decodes = 0;
     size_t violations = 0;
     std::string first_violation;
@@ -133,6 +134,71 @@ int GeneratedBenchmark(int only_pieces)
     return failures == 0 ? 0 : 1;
 }
 
+// A cabinet-like workshop job: 10 to 40 part types, quantities 1 to 8, 30 % of the types grained,
+// kerf 4; stock 2800 x 2070 trimmed by 10 on every edge and 2440 x 1220, both grained.
+cut_job WorkshopJob(uint32_t seed, bool large_sheet_only)
+{
+    std::mt19937 rng(seed);
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    cut_job job;
+    job.kerf = 4;
+    job.seed = static_cast<int32_t>(seed);
+    job.optimization_level = 100;
+    const int kinds = in(10, 40);
+    double area = 0.0;
+    for (int k = 0; k < kinds; ++k) {
+        job_piece p;
+        p.length = in(100, 2400);
+        p.width = in(50, 1200);
+        p.grain = in(0, 9) < 3 ? 1 : 0;
+        const int quantity = in(1, 8);
+        for (int q = 0; q < quantity; ++q) job.pieces.push_back(p);
+        area += static_cast<double>(p.length) * p.width * quantity;
+    }
+    const job_stock sizes[2] = {{2800, 2070, 10, 10, 10, 10, 0, 1}, {2440, 1220, 0, 0, 0, 0, 0, 1}};
+    for (int s = 0; s < (large_sheet_only ? 1 : 2); ++s) {
+        const job_stock& st = sizes[s];
+        const int quantity = static_cast<int>(std::ceil(area / (st.length * double(st.width)))) * 2 + 3;
+        for (int q = 0; q < quantity; ++q) job.stock.push_back(st);
+    }
+    return job;
+}
+
+int WorkshopBenchmark()
+{
+    int failures = 0;
+    for (bool large_only : {false, true}) {
+        std::printf("%s\n", large_only ? "workshop jobs, 2800 x 2070 alone" : "workshop jobs, 2800 x 2070 and 2440 x 1220");
+        std::printf("%-4s %6s %9s %7s %7s %7s %12s %12s %s\n", "job", "pieces", "time[s]", "sheets", "bound", "lower",
+                    "stock[m2]", "parts[m2]", "checker");
+        int total_sheets = 0, total_bound = 0, total_lower = 0;
+        double total_stock = 0.0, total_parts = 0.0, total_time = 0.0;
+        for (uint32_t j = 0; j < 20; ++j) {
+            const cut_job job = WorkshopJob(7000u + j, large_only);
+            const run_figures f = RunJob(job);
+            double area = 0.0, largest = 0.0;
+            for (const job_piece& p : job.pieces) area += static_cast<double>(p.length) * p.width;
+            for (const job_stock& s : job.stock) largest = std::max(largest, static_cast<double>(s.length) * s.width);
+            const int bound = static_cast<int>(std::ceil(area / largest - 1e-9));
+            std::printf("%-4u %6zu %9.3f %7d %7d %7d %12.3f %12.3f %s\n", j, job.pieces.size(), f.seconds, f.sheets, bound,
+                        f.lower_bound, f.sheet_area * 1e-6, f.placed_area * 1e-6,
+                        f.violations == 0 && f.placed == static_cast<int>(job.pieces.size()) ? "ok" : f.first_violation.c_str());
+            std::fflush(stdout);
+            if (f.violations || f.placed != static_cast<int>(job.pieces.size())) ++failures;
+            total_sheets += f.sheets;
+            total_bound += bound;
+            total_lower += f.lower_bound;
+            total_stock += f.sheet_area;
+            total_parts += f.placed_area;
+            total_time += f.seconds;
+        }
+        std::printf("%-4s %6s %9.3f %7d %7d %7d %12.3f %12.3f\n", "all", "", total_time, total_sheets, total_bound,
+                    total_lower, total_stock * 1e-6, total_parts * 1e-6);
+    }
+    std::printf("layouts failing (unplaced piece or checker): %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
 std::map<std::string, int> ReadBest(const std::string& file)
 {
     std::map<std::string, int> best;
@@ -228,12 +294,15 @@ int ClassBenchmark(const std::string& dir, int only_class)
 int main(int argc, char** argv)
 {
     std::string classes;
+    bool workshop = false;
     int only_class = 0, only_pieces = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--classes") == 0 && i + 1 < argc)
             classes = argv[++i];
         else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
             only_class = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--workshop") == 0)
+            workshop = true;
         else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
             only_pieces = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
@@ -248,9 +317,10 @@ int main(int argc, char** argv)
             }
         }
         else {
-            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--pieces N] [--classes DIR [--class N]]\n");
+            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--pieces N] [--workshop] [--classes DIR [--class N]]\n");
             return 2;
         }
     }
+    if (workshop) return WorkshopBenchmark();
     return classes.empty() ? GeneratedBenchmark(only_pieces) : ClassBenchmark(classes, only_class);
 }
