@@ -46,6 +46,7 @@
 #include "app/locale_stv.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
+#include "i18n/search_texts.h"
 #include "i18n/ui_texts.h"
 #include "model/Ufractions_long.h"
 #include "model/Utils_fractions_vcl.h"
@@ -693,7 +694,8 @@ void Tf2D::StartRun()
         const run_progress now = engine_->last_progress;  // written on this same worker thread
         const run_progress& posted = last_posted_progress_;
         if (now.group_index == posted.group_index && now.group_count == posted.group_count
-            && now.passes_done == posted.passes_done && now.passes_total == posted.passes_total)
+            && now.passes_done == posted.passes_done && now.passes_total == posted.passes_total
+            && now.phase == posted.phase && now.sheets_saved == posted.sheets_saved)
             return;
         last_posted_progress_ = now;
         QMetaObject::invokeMethod(this, [this, now] { ShowProgress(now); }, Qt::QueuedConnection);
@@ -716,9 +718,14 @@ void Tf2D::ShowProgress(const run_progress& progress)
     if (!running_) return;
     run_progress_bar_->setMaximum(std::max(1, progress.passes_total));
     run_progress_bar_->setValue(std::clamp(progress.passes_done, 0, std::max(1, progress.passes_total)));
-    run_progress_label_->setText(progress.group_count > 1
-                                     ? QStringLiteral("%1 / %2").arg(progress.group_index + 1).arg(progress.group_count)
-                                     : QString());
+    QString text = progress.group_count > 1
+                       ? QStringLiteral("%1 / %2").arg(progress.group_index + 1).arg(progress.group_count)
+                       : QString();
+    if (progress.phase == 1) {
+        if (!text.isEmpty()) text += QStringLiteral("  ");
+        text += ToQString(SearchText(search_text::Improving)).arg(progress.sheets_saved);
+    }
+    run_progress_label_->setText(text);
 }
 
 void Tf2D::SetRunning(bool running)
@@ -750,6 +757,7 @@ void Tf2D::RunEnded(const run_outcome& outcome)
     // The new pages get their sizes from pending layout requests; the first picture needs them.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     RedrawLayout();
+    ShowSheetBound();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
     else if (outcome.result.status == kRunNotAllPlaced)
@@ -760,6 +768,24 @@ void Tf2D::RunEnded(const run_outcome& outcome)
                                     "decimal places, to be cut exactly."));
     emit RunFinished();
     if (close_requested_) close();
+}
+
+void Tf2D::ShowSheetBound()
+{
+    // Per material: proven optimal, or how many sheets a better layout could save at most.
+    QStringList parts;
+    for (const auto& u : engine_->utilization_2d) {
+        if (u->sheet_total <= 0) continue;
+        const QString verdict = u->optimal ? ToQString(SearchText(search_text::Optimal))
+                                           : ToQString(SearchText(search_text::CouldBeSaved))
+                                                 .arg(std::max(u->sheet_total - u->sheet_lower_bound, 0));
+        parts << (engine_->utilization_2d.Count() > 1 ? ToQString(u->material.c_str()) + QStringLiteral(": ") + verdict
+                                                     : verdict);
+    }
+    if (parts.isEmpty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(parts.join(QStringLiteral("; ")));
 }
 
 // ---- Results view ----

@@ -212,6 +212,7 @@ private:
     void RunEnded(const run_outcome& outcome);
     void SetRunning(bool running);
     void ShowProgress(const run_progress& progress);
+    void ShowSheetBound();
     layout_display_flags DisplayFlags() const;
     std::vector<const Solution2D*> LayoutsToPrint(QPrinter& printer) const;
     void PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts);

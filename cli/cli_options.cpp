@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -31,6 +32,9 @@ std::string UsageText()
            "  --max-cut X                  maximal cut length (default 5000)\n"
            "  --round 1/D                  round sizes to 1/2, 1/4, 1/8, 1/16 or 1/32 (default 1/16)\n"
            "  --seed N, --iterations N     random seed and optimisation level\n"
+           "  --effort quick|normal|thorough  search after the construction (default normal)\n"
+           "  --threads N                  threads of the search (default every core; same layouts)\n"
+           "  --time-limit S               stop the search after S seconds with the best found\n"
            "  --mode guillotine|nested|staged\n"
            "  --stages N, --first-direction 0|1, --same-height-strips, --height-tolerance X\n"
            "                               staged layouts\n"
@@ -102,6 +106,29 @@ std::optional<cli_options> ParseOptions(int argc, char** argv, std::string& erro
         }
         else if (arg == "--seed") ok = int_value(o.seed);
         else if (arg == "--iterations") ok = int_value(o.iterations);
+        else if (arg == "--effort") {
+            std::string s;
+            ok = value(s);
+            if (s == "quick") o.effort = 0;
+            else if (s == "normal") o.effort = 1;
+            else if (s == "thorough") o.effort = 2;
+            else if (ok) { error = "--effort must be quick, normal or thorough"; ok = false; }
+        }
+        else if (arg == "--threads") {
+            ok = int_value(o.threads);
+            if (ok && o.threads < 0) { error = "--threads must be 0 or more"; ok = false; }
+        }
+        else if (arg == "--time-limit") {
+            std::string s;
+            ok = value(s);
+            char* end = nullptr;
+            const double v = ok ? std::strtod(s.c_str(), &end) : 0.0;
+            if (ok && (end == s.c_str() || *end != '\0' || !(v >= 0.0))) {
+                error = "--time-limit: not a number of seconds: " + s;
+                ok = false;
+            }
+            if (ok) o.time_limit = v;
+        }
         else if (arg == "--mode") {
             std::string s;
             ok = value(s);

@@ -1,5 +1,6 @@
 #include "cli/cli_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -96,6 +97,11 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             << Text(u->used_area_total) << ", waste " << Text(u->waste_area_total) << " ("
             << Percent(u->waste_area_total.AsDouble(), u->sheet_area_total.AsDouble()) << "%), pieces "
             << u->piece_total << ", cut length " << Text(u->cut_length_total) << "\n";
+        out << "    sheets " << u->sheet_total << ", lower bound " << u->sheet_lower_bound << ": ";
+        if (u->optimal)
+            out << "optimal\n";
+        else
+            out << "at most " << std::max(u->sheet_total - u->sheet_lower_bound, 0) << " sheet(s) could be saved\n";
     }
     for (const auto& u : facade.utilization_1d) {
         out << "  bars of " << Name(u->material) << ": bar length " << Text(u->sheet_area_total) << ", waste "
@@ -235,7 +241,7 @@ void WriteLayouts1D(json_writer& j, const stavora_2d& facade)
     j.EndArray();
 }
 
-void WriteUtilization(json_writer& j, const char* key, const material_utilization_list& list)
+void WriteUtilization(json_writer& j, const char* key, const material_utilization_list& list, bool sheets)
 {
     j.Key(key).BeginArray();
     for (const auto& u : list) {
@@ -246,8 +252,10 @@ void WriteUtilization(json_writer& j, const char* key, const material_utilizatio
             .Field("sheet_area_total", u->sheet_area_total.AsDouble())
             .Field("cut_length_total", u->cut_length_total.AsDouble())
             .Field("cost_total", u->cost_total)
-            .Field("piece_total", u->piece_total)
-            .EndObject();
+            .Field("piece_total", u->piece_total);
+        if (sheets)
+            j.Field("sheets", u->sheet_total).Field("lower_bound", u->sheet_lower_bound).Field("optimal", u->optimal);
+        j.EndObject();
     }
     j.EndArray();
 }
@@ -274,6 +282,7 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
             .Field("round_fractions_to", "1/" + std::to_string(p.RoundingDenominator()))
             .Field("random_seed", p.random_seed)
             .Field("iterations", p.iterations)
+            .Field("effort", p.effort == 0 ? "quick" : p.effort == 2 ? "thorough" : "normal")
             .Field("run_mode", static_cast<int>(p.run_mode))
             .Field("linear_cutter_thickness", p.linear_cutter_thickness.AsDouble())
             .EndObject();
@@ -287,8 +296,8 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
         WriteWasteList(j, "reused_waste", facade.reused_waste_2d);
         WriteWasteList(j, "garbage_waste_1d", facade.garbage_waste_1d);
         WriteWasteList(j, "reused_waste_1d", facade.reused_waste_1d);
-        WriteUtilization(j, "utilization", facade.utilization_2d);
-        WriteUtilization(j, "utilization_1d", facade.utilization_1d);
+        WriteUtilization(j, "utilization", facade.utilization_2d, true);
+        WriteUtilization(j, "utilization_1d", facade.utilization_1d, false);
         j.Key("unplaced").BeginArray();
         for (const auto& u : FindUnplacedParts(facade))
             j.BeginObject()

@@ -27,16 +27,21 @@ struct run_figures : result_figures {
     std::string first_violation;
 };
 
-// The start method every job is run with.
+// The start method, effort and threads every job is run with.
 void (TCut2D::*g_start)() = &TCut2D::StartGuillotine;
+cut2d_effort g_effort = cut2d_effort::normal;
+int32_t g_threads = 0;
 
 run_figures RunJob(const cut_job& job)
 {
     run_figures f;
     TCut2D cut;
     LoadJob(cut, job);
+    cut.set_Effort(g_effort);
+    cut.set_Threads(g_threads);
     cut.set_OnRunEnd([&] {
         static_cast<result_figures&>(f) = MeasureResult(cut, job);
+        f.lower_bound = cut.GetSheetLowerBound();
         const auto v = CheckResult(cut, job);
         f.violations = v.size();
         if (!v.empty()) f.first_violation = v.front();
@@ -219,7 +224,8 @@ int ClassBenchmark(const std::string& dir, int only_class)
 {
     const auto three_stage = ReadBest(dir + "/data_bin_packing_3nhr.csv");
     const auto free_form = ReadBest(dir + "/data_bin_packing_rotation.csv");
-    std::printf("%-6s %6s %8s %8s %9s %s\n", "class", "ours", "3-stage", "non-guil", "time[s]", "checker");
+    std::printf("%-6s %6s %8s %8s %7s %9s %s\n", "class", "ours", "3-stage", "non-guil", "bound", "time[s]", "checker");
+    int total_bound = 0;
     int total_ours = 0, total_three = 0, total_free = 0, failures = 0;
     double total_time = 0.0;
     for (int cls = 1; cls <= 10; ++cls) {
@@ -231,7 +237,7 @@ int ClassBenchmark(const std::string& dir, int only_class)
             std::printf("%s: cannot open\n", name);
             continue;
         }
-        int ours = 0, three = 0, free_best = 0;
+        int ours = 0, three = 0, free_best = 0, bound = 0;
         double seconds = 0.0;
         int instances = 0;
         for (;;) {
@@ -263,6 +269,7 @@ int ClassBenchmark(const std::string& dir, int only_class)
             char key[64];
             std::snprintf(key, sizeof key, "%s_%d_%d", name, n, rel);
             ours += f.sheets;
+            bound += f.lower_bound;
             seconds += f.seconds;
             if (f.placed != n) ++failures;
             if (f.violations) {
@@ -275,14 +282,15 @@ int ClassBenchmark(const std::string& dir, int only_class)
             free_best += g == free_form.end() ? 0 : g->second;
             ++instances;
         }
-        std::printf("%-6d %6d %8d %8d %9.1f %s\n", cls, ours, three, free_best, seconds, instances == 50 ? "" : "(incomplete)");
+        std::printf("%-6d %6d %8d %8d %7d %9.1f %s\n", cls, ours, three, free_best, bound, seconds, instances == 50 ? "" : "(incomplete)");
         std::fflush(stdout);
         total_ours += ours;
         total_three += three;
         total_free += free_best;
         total_time += seconds;
+        total_bound += bound;
     }
-    std::printf("%-6s %6d %8d %8d %9.1f\n", "total", total_ours, total_three, total_free, total_time);
+    std::printf("%-6s %6d %8d %8d %7d %9.1f\n", "total", total_ours, total_three, total_free, total_bound, total_time);
     if (total_three > 0)
         std::printf("ours against the three-stage best known: %+.2f %%\n", 100.0 * (total_ours - total_three) / total_three);
     std::printf("instances failing (unplaced piece or checker): %d\n", failures);
@@ -301,6 +309,19 @@ int main(int argc, char** argv)
             classes = argv[++i];
         else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
             only_class = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--effort") == 0 && i + 1 < argc) {
+            const std::string e = argv[++i];
+            if (e == "quick")
+                g_effort = cut2d_effort::quick;
+            else if (e == "thorough")
+                g_effort = cut2d_effort::thorough;
+            else if (e != "normal") {
+                std::fprintf(stderr, "unknown effort %s\n", e.c_str());
+                return 2;
+            }
+        }
+        else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+            g_threads = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--workshop") == 0)
             workshop = true;
         else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
@@ -317,7 +338,7 @@ int main(int argc, char** argv)
             }
         }
         else {
-            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--pieces N] [--workshop] [--classes DIR [--class N]]\n");
+            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--effort quick|normal|thorough] [--threads N] [--pieces N] [--workshop] [--classes DIR [--class N]]\n");
             return 2;
         }
     }
