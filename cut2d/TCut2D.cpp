@@ -20,8 +20,8 @@ enum class start_method { none, guillotine, nested, staged };
 int32_t ImprovementWork(cut2d_effort effort, int32_t sheets)
 {
     if (effort == cut2d_effort::quick) return 0;
-    const int32_t normal = std::clamp(sheets * 2, 16, 200);
-    return effort == cut2d_effort::thorough ? normal * 8 : normal;
+    const int32_t normal = std::clamp(sheets * 80, 640, 8000);
+    return effort == cut2d_effort::thorough ? normal * 10 : normal;
 }
 
 // Statistics of one sheet layout as the step compares them.
@@ -262,7 +262,6 @@ void TCut2D::Impl::Improve()
         r.stall_limit = stall_limit;
         improvement_settings s;
         s.work = ImprovementWork(effort, sheets);
-        s.iterations = effort == cut2d_effort::thorough ? 2 : 1;
         s.seed = static_cast<uint32_t>(random_seed);
         s.threads = threads > 0 ? threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
         s.time_limit = time_limit;

@@ -16,6 +16,8 @@ constexpr int32_t kTasksPerRound = 4;
 constexpr int32_t kMostOthers = 3;
 // Most sheets the target's pieces are moved into.
 constexpr int32_t kMostAbsorbing = 8;
+// Lowers the priority of urgent pieces below every real one.
+constexpr int32_t kUrgentShift = 1 << 24;
 
 // The search's own choices come from a portable generator per task; the sheet runs seed their own.
 struct task_random {
@@ -74,6 +76,10 @@ public:
             }
         });
     }
+
+    // Pieces marked urgent (per sorted position; empty: none) are laid out first on every sheet, so that
+    // the awkward pieces of a weak sheet are not left for the last one again.
+    void SetUrgent(const std::vector<uint8_t>* urgent) { urgent_ = urgent; }
 
     // Places every piece (sorted positions) on stock items marked free, taking them out of stock_free, in
     // no more stock area than area_limit; false when that cannot be done this way.
@@ -176,6 +182,7 @@ private:
     {
         single_.ClearPieces();
         loaded_position_.clear();
+        loaded_priority_.clear();
         for (size_t i = 0; i < positions.size(); ++i) {
             if (placed_[i]) continue;
             const part2d& piece = pieces_[static_cast<size_t>(positions[i])];
@@ -186,6 +193,7 @@ private:
                                                     rules_.length_breakage, rules_.width_breakage);
             part2d lp = piece;
             lp.turned = 0;
+            if (urgent_ && (*urgent_)[static_cast<size_t>(positions[i])]) lp.priority -= kUrgentShift;
             bool load = false, turn = false;
             int8_t free_rotation = 0;
             if (s.grain == -1 || piece.grain == -1) {
@@ -215,6 +223,7 @@ private:
             lp.may_rotate = free_rotation;
             single_.LoadPiece(lp);
             loaded_position_.push_back(static_cast<int32_t>(i));
+            loaded_priority_.push_back(piece.priority);
         }
         return single_.LoadedCount();
     }
@@ -239,7 +248,11 @@ private:
         sheet->wastes = lay.wastes;
         sheet->used_length = lay.used_length;
         sheet->used_width = lay.used_width;
-        sheet->profile = lay.profile;
+        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
+            const placed_piece2d& pp = sheet->pieces[j];
+            sheet->profile.Add(loaded_priority_[static_cast<size_t>(lay.row_piece[0][j])],
+                               static_cast<double>(pp.x2 - pp.x1) * (pp.y2 - pp.y1));
+        }
         sheet->used_area = lay.used_area;
         const double area = SheetArea(lay);
         sheet->utilisation = area > 0 ? lay.used_area * 100.0 / area : 0.0;
@@ -256,7 +269,8 @@ private:
     TCutSingleSheet2D single_;
     int32_t stall_ = 0;
     std::vector<uint8_t> placed_;
-    std::vector<int32_t> loaded_position_, best_placed_;
+    std::vector<int32_t> loaded_position_, best_placed_, loaded_priority_;
+    const std::vector<uint8_t>* urgent_ = nullptr;
 };
 
 // One move: the sheets it reads (the target first) and what becomes of them.
@@ -268,6 +282,7 @@ struct repack_task {
     double old_area = 0.0, old_square = 0.0;
     uint32_t seed = 0;
     int32_t strategy_index = 0, compare_mode = 0, iterations = 1;
+    bool urgent = false;  // the target's pieces go first
     bool packed = false;
     double new_area = 0.0, new_square = 0.0;
     std::vector<std::unique_ptr<Chromosome>> result;       // kind 0: the new sheets
@@ -361,6 +376,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     std::vector<std::unique_ptr<SheetRepacker>> repackers;
     for (int32_t t = 0; t < threads; ++t) repackers.push_back(std::make_unique<SheetRepacker>(pieces, stock, rules));
     std::vector<repack_task> tasks(kTasksPerRound);
+    std::vector<std::vector<uint8_t>> urgent(static_cast<size_t>(threads), std::vector<uint8_t>(pieces.size(), 0));
     const auto start = std::chrono::steady_clock::now();
     improvement_progress progress;
     progress.work_total = settings.work;
@@ -408,6 +424,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
             task.strategy_index = random.Below(5);
             task.compare_mode = random.Below(2);
             task.iterations = settings.iterations;
+            task.urgent = random.Below(2) == 0;
             task.packed = false;
         }
 
@@ -415,6 +432,11 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
             SheetRepacker& repacker = *repackers[static_cast<size_t>(worker)];
             for (int32_t t = worker; t < kTasksPerRound; t += threads) {
                 repack_task& task = tasks[static_cast<size_t>(t)];
+                std::fill(urgent[static_cast<size_t>(worker)].begin(), urgent[static_cast<size_t>(worker)].end(), uint8_t{0});
+                if (task.urgent)
+                    for (const placed_piece2d& pp : sheets[static_cast<size_t>(task.sheets[0])]->pieces)
+                        urgent[static_cast<size_t>(worker)][static_cast<size_t>(piece_position[static_cast<size_t>(pp.piece_index)])] = 1;
+                repacker.SetUrgent(task.urgent ? &urgent[static_cast<size_t>(worker)] : nullptr);
                 if (task.kind == 1) {
                     Absorb(task, repacker, sheets, piece_position, stock_position);
                     continue;

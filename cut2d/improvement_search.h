@@ -25,7 +25,7 @@ struct repack_rules {
 
 struct improvement_settings {
     int32_t work = 0;          // repack attempts allowed
-    int32_t iterations = 4;    // iteration count of every sheet search
+    int32_t iterations = 1;    // iteration count of every sheet search
     uint32_t seed = 0;
     int32_t threads = 1;       // the result does not depend on it
     double time_limit = 0.0;   // seconds from the start of the phase; 0: none
