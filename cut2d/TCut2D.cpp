@@ -1,6 +1,7 @@
 #include "TCut2D.h"
 
 #include <algorithm>
+#include <chrono>
 #include <numeric>
 #include <thread>
 
@@ -55,6 +56,7 @@ struct TCut2D::Impl {
     cut2d_effort effort = cut2d_effort::quick;
     int32_t threads = 0;
     double time_limit = 0.0;
+    std::chrono::steady_clock::time_point run_start;
     int32_t lower_bound = 0;
     bool proven_optimal = false;
 
@@ -193,6 +195,7 @@ void TCut2D::Impl::Run()
     else if (min_length_breakage < 0)
         min_length_breakage = min_width_breakage;
 
+    run_start = std::chrono::steady_clock::now();
     Prepare();
 
     const construction_plan plan =
@@ -241,7 +244,10 @@ void TCut2D::Impl::Improve()
                                                      s.width == sorted_stock.front().width;
 
     const int32_t sheets = best.sheets.count();
-    if (effort != cut2d_effort::quick && sheets > lower_bound) {
+    // The time limit counts from the start of the run; the construction always completes.
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_start).count();
+    const bool out_of_time = time_limit > 0.0 && elapsed >= time_limit;
+    if (effort != cut2d_effort::quick && sheets > lower_bound && !out_of_time) {
         repack_rules r;
         r.strategy = method == start_method::nested  ? sheet_strategy::nested
                      : method == start_method::staged ? sheet_strategy::staged
@@ -264,7 +270,7 @@ void TCut2D::Impl::Improve()
         s.work = ImprovementWork(effort, sheets);
         s.seed = static_cast<uint32_t>(random_seed);
         s.threads = threads > 0 ? threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-        s.time_limit = time_limit;
+        s.time_limit = time_limit > 0.0 ? time_limit - elapsed : 0.0;
         s.sheet_bound = lower_bound;
         s.one_stock_size = one_size;
         progress.phase = 1;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "sheet_geometry.h"
@@ -343,6 +345,65 @@ void Absorb(repack_task& task, SheetRepacker& repacker, const std::vector<std::u
     task.packed = true;
 }
 
+// Helper threads kept for the whole search: a round wakes them, each runs its share, the caller waits.
+class round_workers {
+public:
+    round_workers(int32_t helpers, std::function<void(int32_t)> work) : work_(std::move(work))
+    {
+        for (int32_t w = 1; w <= helpers; ++w) threads_.emplace_back([this, w] { Loop(w); });
+    }
+    ~round_workers()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    // Runs share 0 on this thread and the others on the helpers; returns when all are done.
+    void Round()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++generation_;
+            busy_ = static_cast<int32_t>(threads_.size());
+        }
+        wake_.notify_all();
+        work_(0);
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return busy_ == 0; });
+    }
+
+private:
+    void Loop(int32_t w)
+    {
+        uint64_t seen = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
+                if (quit_) return;
+                seen = generation_;
+            }
+            work_(w);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                --busy_;
+            }
+            done_.notify_one();
+        }
+    }
+
+    std::function<void(int32_t)> work_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    uint64_t generation_ = 0;
+    int32_t busy_ = 0;
+    bool quit_ = false;
+};
+
 double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
 {
     double s = 0.0;
@@ -380,6 +441,30 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     const auto start = std::chrono::steady_clock::now();
     improvement_progress progress;
     progress.work_total = settings.work;
+
+    auto work = [&](int32_t worker) {
+        SheetRepacker& repacker = *repackers[static_cast<size_t>(worker)];
+        for (int32_t t = worker; t < kTasksPerRound; t += threads) {
+            repack_task& task = tasks[static_cast<size_t>(t)];
+            std::fill(urgent[static_cast<size_t>(worker)].begin(), urgent[static_cast<size_t>(worker)].end(), uint8_t{0});
+            if (task.urgent)
+                for (const placed_piece2d& pp : sheets[static_cast<size_t>(task.sheets[0])]->pieces)
+                    urgent[static_cast<size_t>(worker)][static_cast<size_t>(piece_position[static_cast<size_t>(pp.piece_index)])] = 1;
+            repacker.SetUrgent(task.urgent ? &urgent[static_cast<size_t>(worker)] : nullptr);
+            if (task.kind == 1) {
+                Absorb(task, repacker, sheets, piece_position, stock_position);
+                continue;
+            }
+            task.packed = repacker.Pack(task.pieces, task.stock_free, task.old_area, task.seed,
+                                        task.strategy_index, task.compare_mode, task.iterations, task.result);
+            if (!task.packed) continue;
+            task.new_area = 0.0;
+            for (const auto& c : task.result) task.new_area += SheetArea(*c);
+            task.new_square = UsedSquares(task.result);
+        }
+    };
+    std::unique_ptr<round_workers> workers;
+    if (threads > 1) workers = std::make_unique<round_workers>(threads - 1, work);
 
     for (uint32_t round = 0; progress.work_done < settings.work; ++round) {
         const int32_t n = static_cast<int32_t>(sheets.size());
@@ -428,35 +513,10 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
             task.packed = false;
         }
 
-        auto work = [&](int32_t worker) {
-            SheetRepacker& repacker = *repackers[static_cast<size_t>(worker)];
-            for (int32_t t = worker; t < kTasksPerRound; t += threads) {
-                repack_task& task = tasks[static_cast<size_t>(t)];
-                std::fill(urgent[static_cast<size_t>(worker)].begin(), urgent[static_cast<size_t>(worker)].end(), uint8_t{0});
-                if (task.urgent)
-                    for (const placed_piece2d& pp : sheets[static_cast<size_t>(task.sheets[0])]->pieces)
-                        urgent[static_cast<size_t>(worker)][static_cast<size_t>(piece_position[static_cast<size_t>(pp.piece_index)])] = 1;
-                repacker.SetUrgent(task.urgent ? &urgent[static_cast<size_t>(worker)] : nullptr);
-                if (task.kind == 1) {
-                    Absorb(task, repacker, sheets, piece_position, stock_position);
-                    continue;
-                }
-                task.packed = repacker.Pack(task.pieces, task.stock_free, task.old_area, task.seed,
-                                            task.strategy_index, task.compare_mode, task.iterations, task.result);
-                if (!task.packed) continue;
-                task.new_area = 0.0;
-                for (const auto& c : task.result) task.new_area += SheetArea(*c);
-                task.new_square = UsedSquares(task.result);
-            }
-        };
-        if (threads == 1) {
+        if (workers)
+            workers->Round();
+        else
             work(0);
-        } else {
-            std::vector<std::thread> pool;
-            for (int32_t w = 1; w < threads; ++w) pool.emplace_back(work, w);
-            work(0);
-            for (std::thread& th : pool) th.join();
-        }
         progress.work_done += kTasksPerRound;
 
         // Accept in task order the moves that use less stock, or the same stock with the waste gathered on
