@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_job.h"
 #include "engine/stavora_2d.h"
 
@@ -18,5 +20,8 @@ std::vector<unplaced_part> FindUnplacedParts(const stavora_2d& facade);
 // The readable summary: layouts, totals per material, unplaced parts.
 void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status);
 
-// The whole result for programs; false when the file cannot be written.
+// The whole result for programs, in the documented result format.
+nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, int32_t status);
+
+// Writes ResultJson to the file, or to standard output for "-"; false when it cannot be written.
 bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status);

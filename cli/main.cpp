@@ -15,6 +15,7 @@
 #include "cli/cli_pictures.h"
 #include "cli/cli_report.h"
 #include "engine/stavora_2d.h"
+#include "util/utf8.h"
 
 namespace {
 
@@ -29,11 +30,11 @@ int main(int argc, char** argv)
     std::string error;
     const auto options = ParseOptions(argc, argv, error);
     if (!options) {
-        std::cerr << "stavora-cli: " << error << "\n" << UsageText();
+        std::cerr << "stavora-cli: " << error << "\nTry 'stavora-cli --help' for the options.\n";
         return kExitBadInput;
     }
-    if (options->help) {
-        std::cout << UsageText();
+    if (options->help || options->version) {
+        std::cout << (options->help ? UsageText() : VersionText());
         return kExitAllPlaced;
     }
 
@@ -60,8 +61,13 @@ int main(int argc, char** argv)
         std::fflush(stderr);
     });
     if (show_progress) std::fprintf(stderr, "\r%60s\r", "");
+    if (result.status == kRunRefused) {
+        std::cerr << "stavora-cli: " << WideToUtf8(result.message) << "\n";
+        return kExitBadInput;
+    }
 
-    PrintSummary(std::cout, facade, result.status);
+    // Standard output carries either the readable summary or the JSON that a program asked for.
+    if (options->json_file != "-") PrintSummary(std::cout, facade, result.status);
 
     int exit_code = result.status == kRunAllPlaced ? kExitAllPlaced
                     : result.status == kRunNotAllPlaced ? kExitNotAllPlaced
