@@ -45,6 +45,7 @@
 #include "app/data_grid.h"
 #include "app/list_file_open.h"
 #include "app/locale_stv.h"
+#include "app/report_commands.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "i18n/search_texts.h"
@@ -207,6 +208,7 @@ void Tf2D::BuildWindow()
     StatusBar1->addPermanentWidget(run_progress_bar_);
     run_progress_label_->hide();
     run_progress_bar_->hide();
+    report_commands_ = new report_commands(*this);
 }
 
 void Tf2D::BuildDataPanel()
@@ -530,6 +532,8 @@ void Tf2D::ClearResults()
         pcResults->removeTab(0);
         delete page;
     }
+    if (report_commands_) report_commands_->ShowCutTotals();
+    StatusBar1->clearMessage();  // the sheet bound belongs to the results just cleared
 }
 
 // ---- Start ----
@@ -836,6 +840,7 @@ layout_display_flags Tf2D::DisplayFlags() const
     flags.show_part_sizes = cbShowPartSize->isChecked();
     flags.show_waste_sizes = cbShowWasteSize->isChecked();
     flags.show_part_labels = cbShowPartLabel->isChecked();
+    if (report_commands_) report_commands_->AddFlags(flags);
     return flags;
 }
 
@@ -1201,6 +1206,7 @@ void Tf2D::ApplyTexts()
     }
 
     pcResultsChange(pcResults->currentIndex());
+    if (report_commands_) report_commands_->ApplyTexts();
 }
 
 // ---- Window sizes ----

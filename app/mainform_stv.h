@@ -29,6 +29,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolBar;
 class QToolButton;
+class report_commands;
 class Callbacks_stv;
 class TfAbout;
 class TfTechnicalSettings;
@@ -251,4 +252,6 @@ private:
     bool running_ = false;
     bool close_requested_ = false;
     bool redrawing_ = false;
+    report_commands* report_commands_ = nullptr;  // the saw documents' controls
+    friend class report_commands;
 };
