@@ -1,6 +1,7 @@
 #include "TCut2D.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <numeric>
 #include <thread>
@@ -83,6 +84,7 @@ struct TCut2D::Impl {
     bool ready = true;
     cut2d_progress progress;
     std::function<void(const cut2d_progress&)> on_progress;
+    std::atomic<bool> stop_requested{false};
     std::function<void()> on_run_end;
 
     Impl();
@@ -215,6 +217,7 @@ void TCut2D::Impl::Run()
         ConstructionPass(current, pass.iterations, pass.strategy_index);
         if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
         ++progress.passes_done;
+        if (stop_requested) break;
     }
     random_seed = seed;
     Improve();
@@ -247,7 +250,7 @@ void TCut2D::Impl::Improve()
     // The time limit counts from the start of the run; the construction always completes.
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_start).count();
     const bool out_of_time = time_limit > 0.0 && elapsed >= time_limit;
-    if (effort != cut2d_effort::quick && sheets > lower_bound && !out_of_time) {
+    if (effort != cut2d_effort::quick && sheets > lower_bound && !out_of_time && !stop_requested) {
         repack_rules r;
         r.strategy = method == start_method::nested  ? sheet_strategy::nested
                      : method == start_method::staged ? sheet_strategy::staged
@@ -273,6 +276,7 @@ void TCut2D::Impl::Improve()
         s.time_limit = time_limit > 0.0 ? time_limit - elapsed : 0.0;
         s.sheet_bound = lower_bound;
         s.one_stock_size = one_size;
+        s.stop = &stop_requested;
         progress.phase = 1;
         progress.work_total = s.work;
         ImprovementSearch search;
@@ -425,7 +429,8 @@ void TCut2D::Impl::OnSheetProgress()
     else
         ++stall;
     const int32_t limit = single.LoadedCount() == 1 ? 2 : stall_limit;
-    if (stall >= limit) {
+    // A stopped run still completes its pass, each sheet with the best found at once.
+    if (stall >= limit || stop_requested) {
         single.Stop();
         stall = 0;
     }
@@ -727,6 +732,10 @@ void TCut2D::SetRepositoryPieceWithGrain(int32_t i, int32_t length, int32_t widt
 void TCut2D::StartGuillotine() { impl_->Start(start_method::guillotine); }
 void TCut2D::StartNested() { impl_->Start(start_method::nested); }
 void TCut2D::StartStaged() { impl_->Start(start_method::staged); }
+
+void TCut2D::RequestStop() { impl_->stop_requested = true; }
+
+void TCut2D::ClearStopRequest() { impl_->stop_requested = false; }
 
 void TCut2D::set_OnProgress(std::function<void(const cut2d_progress&)> callback)
 {

@@ -472,6 +472,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
         const int32_t n = static_cast<int32_t>(sheets.size());
         if (n < (several_sizes ? 1 : 2)) break;
         if (settings.one_stock_size && n <= settings.sheet_bound) break;
+        if (settings.stop && settings.stop->load()) break;
         if (settings.time_limit > 0.0 &&
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= settings.time_limit)
             break;

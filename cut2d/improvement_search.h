@@ -1,5 +1,6 @@
 #pragma once
 // Improvement after the construction: repacks a weak sheet with a few others into less stock.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,6 +32,7 @@ struct improvement_settings {
     double time_limit = 0.0;   // seconds from the start of the phase; 0: none
     int32_t sheet_bound = 0;   // no solution has fewer sheets
     bool one_stock_size = false;
+    const std::atomic<bool>* stop = nullptr;  // the user's stop: ends the search between rounds
 };
 
 struct improvement_progress {
