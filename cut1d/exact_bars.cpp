@@ -32,14 +32,14 @@ constexpr double kSmoothing = 0.7;
 
 struct PieceType {
     int32_t length = 0;
-    int64_t weight = 0;            // length plus kerf
+    int64_t weight = 0;            // length plus kerf, over the factor all lengths share
     double penalty = 0.0;          // price of leaving one out
     std::vector<int32_t> numbers;  // the pieces of this length; their count is the demand
 };
 
 struct BarType {
     int32_t length = 0;
-    int64_t capacity = 0;          // length plus kerf
+    int64_t capacity = 0;          // length plus kerf, over the same factor
     double cost = 0.0;
     std::vector<int32_t> numbers;  // in the caller's order
 };
@@ -173,6 +173,14 @@ ExactSolver::ExactSolver(const part1d_array& pieces, const stock1d_array& bars, 
             types_.push_back(t);
         }
         types_.back().numbers.push_back(p.number);
+    }
+    // Lengths in fine units share a factor; dividing it out shrinks every knapsack table.
+    int64_t common = 0;
+    for (const auto& t : types_) common = std::gcd(common, t.weight);
+    for (const auto& t : barTypes_) common = std::gcd(common, t.capacity);
+    if (common > 1) {
+        for (auto& t : types_) t.weight /= common;
+        for (auto& t : barTypes_) t.capacity /= common;
     }
 }
 
