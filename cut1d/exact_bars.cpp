@@ -27,6 +27,8 @@ constexpr size_t kMaxEnumerated = 3000;
 // The rounding search branches on its first levels only, with at most this many detours in all.
 constexpr int32_t kBranchDepth = 6;
 constexpr int32_t kDiscrepancies = 3;
+// Pricing rounds per rounding step: its relaxation need not be optimal to be rounded well.
+constexpr int32_t kDiveRounds = 20;
 // Weight of the best prices so far in the prices handed to pricing.
 constexpr double kSmoothing = 0.7;
 
@@ -88,7 +90,7 @@ private:
                         std::vector<int32_t>& counts, double& best);
     void InitialMaster();
     void AddColumn(const Pattern& p);
-    Relaxation Relax(const Residual& r);
+    Relaxation Relax(const Residual& r, int32_t maxRounds);
     bool EnumeratePatterns(size_t limit);
     struct DiveState {
         Residual r;
@@ -391,7 +393,7 @@ void ExactSolver::InitialMaster()
         }
 }
 
-Relaxation ExactSolver::Relax(const Residual& r)
+Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
 {
     Relaxation result;
     const size_t m = types_.size();
@@ -405,11 +407,13 @@ Relaxation ExactSolver::Relax(const Residual& r)
     if (!anyDemand) return result;
 
     std::vector<double> duals(m, 0.0), lpDuals(m, 0.0), center;
+    // Smoothing pays at the first relaxation; a rounding step starts near its optimum already.
+    const bool smooth = maxRounds == std::numeric_limits<int32_t>::max();
     bool exact = true;
     bool first = true;
     Pattern priced;
     const int64_t rows = static_cast<int64_t>(m + barTypes_.size());
-    for (;;) {
+    for (int32_t round = 0;; ++round) {
         // Bounds changed: the basis stays dual feasible. New columns: it stays primal feasible.
         if (first) lp_.dual();
         else lp_.primal(1);
@@ -424,7 +428,7 @@ Relaxation ExactSolver::Relax(const Residual& r)
         bool added = false;
         // Prices are smoothed towards the best point so far, which saves most of the degenerate
         // iterations; when the smoothed prices yield nothing, the plain ones decide.
-        for (int attempt = center.empty() ? 1 : 0; attempt < 2; ++attempt) {
+        for (int attempt = center.empty() || !smooth ? 1 : 0; attempt < 2; ++attempt) {
             const double alpha = attempt == 0 ? kSmoothing : 0.0;
             for (size_t i = 0; i < m; ++i) duals[i] = alpha * (center.empty() ? 0.0 : center[i]) + (1.0 - alpha) * lpDuals[i];
             exact = true;
@@ -457,8 +461,9 @@ Relaxation ExactSolver::Relax(const Residual& r)
             if (!added && attempt == 0) exact = false;  // a smoothed miss proves nothing
         }
         if (!added) break;
-        // The rounded bound can no longer move: the rest of the tail is not worth its time.
-        if (costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) {
+        // The rounded bound can no longer move, or a rounding step has priced enough: the rest of the tail is not worth its time.
+        if ((costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) ||
+            round + 1 >= maxRounds) {
             exact = false;
             lp_.primal(1);
             if (lp_.status() != 0) return result;
@@ -548,7 +553,7 @@ void ExactSolver::Dive(DiveState state, std::vector<int32_t> barred, int32_t dis
         Finish(std::move(state));
         return;
     }
-    const Relaxation rel = Relax(state.r);
+    const Relaxation rel = Relax(state.r, kDiveRounds);
     if (!rel.solved || rel.levels.empty()) {
         Finish(std::move(state));
         return;
@@ -748,7 +753,7 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     Residual all;
     for (const auto& t : types_) all.demand.push_back(static_cast<int32_t>(t.numbers.size()));
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
-    const Relaxation root = Relax(all);
+    const Relaxation root = Relax(all, std::numeric_limits<int32_t>::max());
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
     DiveState first;
     first.r = all;
