@@ -23,7 +23,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int64_t kMaxDynamicCells = 40000000;
 constexpr int64_t kBranchNodes = 200000;
 // Jobs with at most this many maximal patterns get them all, which makes the integer program exact.
-constexpr size_t kMaxEnumerated = 3000;
+constexpr size_t kMaxEnumerated = 1000;
 // The rounding search branches on its first levels only, with at most this many detours in all.
 constexpr int32_t kBranchDepth = 6;
 constexpr int32_t kDiscrepancies = 3;
