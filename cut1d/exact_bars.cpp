@@ -432,7 +432,8 @@ Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
             const double alpha = attempt == 0 ? kSmoothing : 0.0;
             for (size_t i = 0; i < m; ++i) duals[i] = alpha * (center.empty() ? 0.0 : center[i]) + (1.0 - alpha) * lpDuals[i];
             exact = true;
-            // Lagrangian bound at these prices: valid for every integer layout whatever the relaxation does.
+            // Lagrangian bound at these prices: valid for every integer layout, whatever the
+            // relaxation does.
             double lagrangian = 0.0;
             for (size_t i = 0; i < m; ++i)
                 lagrangian += r.demand[i] * (duals[i] + std::min(0.0, types_[i].penalty - duals[i]));
@@ -461,7 +462,8 @@ Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
             if (!added && attempt == 0) exact = false;  // a smoothed miss proves nothing
         }
         if (!added) break;
-        // The rounded bound can no longer move, or a rounding step has priced enough: the rest of the tail is not worth its time.
+        // The rounded bound can no longer move, or a rounding step has priced enough: the rest of
+        // the tail is not worth its time.
         if ((costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) ||
             round + 1 >= maxRounds) {
             exact = false;
