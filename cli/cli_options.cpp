@@ -94,6 +94,30 @@ const std::vector<option_row>& OptionTable()
          Choice(&cli_options::round_index, {"1/2", "1/4", "1/8", "1/16", "1/32"})},
         {"seed", "N", "random seed of the search", true, Integer(&cli_options::seed)},
         {"iterations", "N", "optimisation level", true, Integer(&cli_options::iterations)},
+        {"effort", "WORD", "quick, normal (default) or thorough search", true,
+         Choice(&cli_options::effort, {"quick", "normal", "thorough"})},
+        {"threads", "N", "threads of the search (default every core)", true,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             bool ok = false;
+             const int value = QString::fromStdString(v).toInt(&ok);
+             if (!ok || value < 0) {
+                 error = "must be 0 or more, is " + v;
+                 return false;
+             }
+             o.threads = value;
+             return true;
+         }},
+        {"time-limit", "S", "stop the search after S seconds", true,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             bool ok = false;
+             const double value = QString::fromStdString(v).toDouble(&ok);
+             if (!ok || !(value >= 0.0)) {
+                 error = "not a number of seconds: " + v;
+                 return false;
+             }
+             o.time_limit = value;
+             return true;
+         }},
         {"mode", "MODE", "guillotine (default), nested or staged", true,
          Choice(&cli_options::run_mode, {"guillotine", "nested", "staged"})},
         {"stages", "N", "staged: number of stages", true, Integer(&cli_options::stages)},
@@ -121,6 +145,20 @@ const std::vector<option_row>& OptionTable()
          OnOff(&cli_options::show_waste_size)},
         {"show-part-label", "on|off", "show part labels in pictures (default on)", false,
          OnOff(&cli_options::show_part_label)},
+        {"show-cut-numbers", "on|off", "show cut numbers in pictures (default off)", false,
+         OnOff(&cli_options::show_cut_numbers)},
+        {"cut-list", "FILE", "pieces and cuts in saw order as CSV", false, Text(&cli_options::cut_list_file)},
+        {"report", "FILE", "job report as PDF", false, Text(&cli_options::report_file)},
+        {"labels", "FILE", "part labels as PDF, one per piece cut", false, Text(&cli_options::labels_file)},
+        {"label-sheet", "SHEET", "a4-3x8 (default) or letter-3x10", false,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             if (v != "a4-3x8" && v != "letter-3x10") {
+                 error = "must be a4-3x8 or letter-3x10";
+                 return false;
+             }
+             o.label_sheet = v;
+             return true;
+         }},
     };
     return table;
 }

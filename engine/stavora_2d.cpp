@@ -28,6 +28,8 @@ stavora_2d::stavora_2d()
     optimizer_2d->set_OnProgress([this](const cut2d_progress& progress) {
         last_progress.passes_done = progress.passes_done;
         last_progress.passes_total = progress.passes_total;
+        last_progress.phase = progress.phase;
+        last_progress.sheets_saved = progress.sheets_saved;
         ForwardProgress();
     });
     optimizer_2d->set_OnRunEnd([this] { OnSolution2D(); });
@@ -97,6 +99,8 @@ bool stavora_2d::Gather(const gather_parts_fn& gather_parts, const gather_stock_
 run_result stavora_2d::Run(idle_fn idle)
 {
     idle_callback = std::move(idle);
+    stop_requested_ = false;
+    optimizer_2d->ClearStopRequest();
     ResetResults();
     last_progress = run_progress{};
     run_result result;
@@ -115,6 +119,12 @@ run_result stavora_2d::Run(idle_fn idle)
             if (part.useit && part.quantity > 0 && !part.IsFlatPiece() && !part.IsLinearPiece())
                 result.status = kRunNotAllPlaced;
     return result;
+}
+
+void stavora_2d::RequestStop()
+{
+    stop_requested_ = true;
+    optimizer_2d->RequestStop();
 }
 
 // A group with parts but no stock, or whose sizes no scale fits, is not cut and marks the status;

@@ -3,6 +3,7 @@
 // the parameters, both optimisers and every result of the last run.
 #include <cstdint>
 #include <filesystem>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,9 @@ struct run_progress {
     int32_t group_count = 0;    // groups with parts in this run
     int32_t passes_done = 0;    // construction passes of the sheet optimiser for this group
     int32_t passes_total = 0;
+    std::wstring material;      // of the group being cut (may be empty)
+    int32_t phase = 0;          // 0 construction, 1 improvement
+    int32_t sheets_saved = 0;   // by the improvement of this group so far
 };
 
 class stavora_2d {
@@ -62,6 +66,8 @@ public:
     run_progress last_progress;
     int32_t placed_count_2d = 0;
     int32_t layout_count_2d = 0;
+    int32_t sheet_lower_bound_2d = 0;  // of the last group run
+    bool optimal_2d = false;
     int32_t placed_count_1d = 0;
     int32_t layout_count_1d = 0;
     parts_array_2d parts;
@@ -86,6 +92,9 @@ public:
     bool Gather(const gather_parts_fn& gather_parts, const gather_stock_fn& gather_stock,
                 const gather_parameters_fn& gather_parameters);
     run_result Run(idle_fn idle);
+    // Asks a run (from any thread) to end soon, keeping the best layouts found so far.
+    void RequestStop();
+    bool StopRequested() const { return stop_requested_; }
     void ResetResults();
 
     // List files (model/list_files.h). With `issues`, a file that does not read completely (a text
@@ -105,6 +114,7 @@ public:
                           std::vector<list_file_issue>* issues = nullptr);
 
 private:
+    std::atomic<bool> stop_requested_{false};
     int32_t RunPath2D();
     int32_t RunPath1D();
     void OnSolution2D();
