@@ -301,6 +301,9 @@ TEST(Cli, RefusesABadJobFileNamingThePlace)
         {R"({"parts": [], "stock": [{"length": 0, "width": 400}]})", "stock, row 1, length"},
         {R"({"parts": [], "stock": [], "settings": {"kerf": -1}})", "--kerf"},
         {R"({"parts": [], "stock": [], "settings": {"colour": "red"}})", "settings, colour: unknown setting"},
+        {R"({"parts": [{"length": 600, "width": 400, "quantitiy": 5}], "stock": []})",
+         "parts, row 1, quantitiy: unknown field"},
+        {R"({"parts": [], "stock": [], "setings": {"kerf": 3}})", "setings: unknown field"},
         {R"({"parts": [], "stock": [], "settings": {"json": "out.json"}})", "settings, json: unknown setting"},
         {R"({"parts": [], "stock": [], "settings": {"mode": "spiral"}})", "settings, mode: must be guillotine"},
     };
