@@ -125,9 +125,11 @@ namespace {
 // trims taken only as they are: no layout the optimiser may make needs fewer.
 class ExactPacking {
 public:
-    ExactPacking(std::vector<std::pair<int, int>> pieces, int length, int width, int kerf)
-        : pieces_(std::move(pieces)), length_(length), width_(width), kerf_(kerf)
+    // Pieces marked in `fixed` keep their orientation.
+    ExactPacking(std::vector<std::pair<int, int>> pieces, int length, int width, int kerf, std::vector<bool> fixed = {})
+        : pieces_(std::move(pieces)), fixed_(std::move(fixed)), length_(length), width_(width), kerf_(kerf)
     {
+        fixed_.resize(pieces_.size(), false);
     }
 
     int FewestSheets()
@@ -152,8 +154,9 @@ private:
         if (auto it = memo_.find(key); it != memo_.end()) return it->second;
         bool fits = false;
         if ((mask & (mask - 1)) == 0) {
-            const auto& p = pieces_[static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)))];
-            fits = (p.first <= w && p.second <= h) || (p.second <= w && p.first <= h);
+            const size_t i = static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            const auto& p = pieces_[i];
+            fits = (p.first <= w && p.second <= h) || (!fixed_[i] && p.second <= w && p.first <= h);
         } else {
             const int low = mask & -mask;
             for (int s = (mask - 1) & mask; s > 0 && !fits; s = (s - 1) & mask) {
@@ -167,6 +170,7 @@ private:
     }
 
     std::vector<std::pair<int, int>> pieces_;
+    std::vector<bool> fixed_;
     int length_, width_, kerf_;
     std::map<std::tuple<int, int, int>, bool> memo_;
 };
@@ -178,7 +182,7 @@ TEST(SheetBound, NeverAboveTheExactOptimum)
     std::mt19937 rng(77);
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     int tight = 0;
-    for (int job = 0; job < 150; ++job) {
+    for (int job = 0; job < 300; ++job) {
         stock2d s;
         s.length = in(6, 12);
         s.width = in(5, 10);
@@ -186,18 +190,27 @@ TEST(SheetBound, NeverAboveTheExactOptimum)
         s.trim_yW = in(0, 1);
         const int kerf = in(0, 2);
         const int L = s.length - s.trim_x0, W = s.width - s.trim_yW;
+        // Half the jobs have grained sheets; pieces turn freely, never, along the grain or across it.
+        if (job % 2) s.grain = 1;
         std::vector<part2d> pieces;
         std::vector<std::pair<int, int>> sizes;
+        std::vector<bool> fixed;
         const int n = in(2, 6);
         while (static_cast<int>(pieces.size()) < n) {
             part2d p;
             p.length = in(1, L);
             p.width = in(1, std::max(W, L));
-            if (!((p.length <= L && p.width <= W) || (p.width <= L && p.length <= W))) continue;
+            const int mode = job < 50 ? 0 : in(0, s.grain == 1 ? 4 : 1);
+            p.may_rotate = mode == 1 ? 0 : 1;
+            if (mode >= 2) p.grain = static_cast<int8_t>(mode - 2);  // 0 either way, 1 along, 2 across
+            const bool keep = mode == 1 || mode == 3 || mode == 4;
+            const int x = mode == 4 ? p.width : p.length, y = mode == 4 ? p.length : p.width;
+            if (!((x <= L && y <= W) || (!keep && y <= L && x <= W))) continue;
             pieces.push_back(p);
-            sizes.emplace_back(p.length, p.width);
+            sizes.emplace_back(x, y);
+            fixed.push_back(keep);
         }
-        const int optimum = ExactPacking(sizes, L, W, kerf).FewestSheets();
+        const int optimum = ExactPacking(sizes, L, W, kerf, fixed).FewestSheets();
         const sheet_bound b = SheetLowerBound(pieces, {s}, kerf);
         SCOPED_TRACE("job " + std::to_string(job));
         EXPECT_LE(b.area, b.best);
@@ -232,5 +245,43 @@ TEST(SheetBound, PiecesOverHalfTheSheetEachTakeOne)
             pieces.push_back(p);
         }
         EXPECT_EQ(SheetLowerBound(pieces, {s}, c.kerf).best, c.expected);
+    }
+}
+
+TEST(SheetBound, ShapesTheAreaCannotSee)
+{
+    struct bound_case {
+        int length, width, trim_x0, kerf;
+        bool turn;
+        std::vector<std::pair<int, int>> pieces;
+        int expected;
+    };
+    // Each optimum worked by hand; the area alone says one sheet in every case.
+    const std::vector<bound_case> cases = {
+        {10, 10, 0, 0, false, {{6, 4}, {6, 4}, {6, 4}}, 2},  // over half long: they stack, 12 > 10
+        {10, 10, 0, 0, true, {{6, 4}, {6, 4}, {6, 4}}, 1},   // turned: two side by side, one below
+        {12, 10, 2, 0, false, {{6, 4}, {6, 4}, {6, 4}}, 2},  // the trim leaves 10 x 10
+        {10, 10, 0, 0, false, {{8, 10}, {3, 3}}, 2},         // the strip beside the long one is too narrow
+        {10, 10, 0, 0, true, {{8, 10}, {3, 3}}, 2},
+        {10, 10, 0, 1, false, {{6, 3}, {6, 3}, {6, 3}}, 2},  // 9 fits, not with two kerfs
+        {10, 10, 0, 1, false, {{7, 10}, {3, 3}}, 2},         // 7 + kerf + 3 is one too many
+    };
+    for (const bound_case& c : cases) {
+        stock2d s;
+        s.length = c.length;
+        s.width = c.width;
+        s.trim_x0 = c.trim_x0;
+        std::vector<part2d> pieces;
+        for (auto [l, w] : c.pieces) {
+            part2d p;
+            p.length = l;
+            p.width = w;
+            p.may_rotate = c.turn ? 1 : 0;
+            pieces.push_back(p);
+        }
+        const sheet_bound b = SheetLowerBound(pieces, {s}, c.kerf);
+        SCOPED_TRACE(std::to_string(&c - cases.data()));
+        EXPECT_EQ(b.area, 1);
+        EXPECT_EQ(b.best, c.expected);
     }
 }
