@@ -23,9 +23,9 @@ int Orientations(const part2d& p, const stock2d& s)
 // by side map to values that sum to no more than the capacity's value. Any two of them, one per side,
 // turn a packing into one whose scaled area still fits the scaled sheet.
 struct side_scale {
-    enum kind_t { identity, threshold, half, steps } kind = identity;
+    enum kind_t { identity, threshold, half, steps, blocks } kind = identity;
     int64_t C = 1;
-    int64_t q = 0;  // the threshold, or the number of steps
+    int64_t q = 0;  // the threshold, the number of steps or the block size
 
     int64_t operator()(int64_t x) const
     {
@@ -34,6 +34,8 @@ struct side_scale {
         case threshold: return x > C - q ? C : (x < q ? 0 : x);
         case half: return 2 * x > C ? 2 : (2 * x == C ? 1 : 0);
         case steps: return ((q + 1) * x) % C == 0 ? x * q : ((q + 1) * x / C) * C;
+        // Blocks of q: a length over half counts the blocks the rest of the side leaves to it.
+        case blocks: return 2 * x > C ? 2 * (C / q - (C - x) / q) : (2 * x == C ? C / q : 2 * (x / q));
         }
         return x;
     }
@@ -54,11 +56,20 @@ std::vector<side_scale> Scales(int64_t C, std::vector<int64_t> sizes)
     }
     std::sort(q.begin(), q.end());
     q.erase(std::unique(q.begin(), q.end()), q.end());
+    std::vector<int64_t> blocks;
+    for (int64_t x : sizes)
+        if (2 * x <= C && x >= 1) blocks.push_back(x);
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
     // Keep the pair loop near n^2 on large jobs.
     const size_t keep = 60;
     for (size_t i = 0; i < q.size(); ++i) {
         if (q.size() > keep && i % ((q.size() + keep - 1) / keep) != 0) continue;
         if (q[i] >= 1) out.push_back({side_scale::threshold, C, q[i]});
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (blocks.size() > keep && i % ((blocks.size() + keep - 1) / keep) != 0) continue;
+        out.push_back({side_scale::blocks, C, blocks[i]});
     }
     return out;
 }
