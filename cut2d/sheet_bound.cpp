@@ -42,7 +42,7 @@ struct side_scale {
     int64_t Full() const { return (*this)(C); }
 };
 
-std::vector<side_scale> Scales(int64_t C, std::vector<int64_t> sizes)
+std::vector<side_scale> Scales(int64_t C, std::vector<int64_t> sizes, size_t keep)
 {
     std::vector<side_scale> out;
     out.push_back({side_scale::identity, C, 0});
@@ -61,8 +61,6 @@ std::vector<side_scale> Scales(int64_t C, std::vector<int64_t> sizes)
         if (2 * x <= C && x >= 1) blocks.push_back(x);
     std::sort(blocks.begin(), blocks.end());
     blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
-    // Keep the pair loop near n^2 on large jobs.
-    const size_t keep = 60;
     for (size_t i = 0; i < q.size(); ++i) {
         if (q.size() > keep && i % ((q.size() + keep - 1) / keep) != 0) continue;
         if (q[i] >= 1) out.push_back({side_scale::threshold, C, q[i]});
@@ -152,17 +150,33 @@ sheet_bound SheetLowerBound(const std::vector<part2d>& pieces, const std::vector
         }
     }
     b.best = std::max(b.best, CeilDiv(kerfed_area, Ak));
-    const std::vector<side_scale> fx = Scales(Lk, xs), fy = Scales(Wk, ys);
-    for (const side_scale& f : fx) {
-        const int64_t cf = f.Full();
-        for (const side_scale& g : fy) {
-            const int64_t cap = cf * g.Full();
+    // Fewer candidate scales on jobs with many piece kinds keep the pair loop near n^2.
+    const size_t keep = P.size() <= 300 ? 60 : 20;
+    const std::vector<side_scale> fx = Scales(Lk, xs, keep), fy = Scales(Wk, ys, keep);
+    // Scaled sides once per scale: [scale][kind] for the length and the width of each kind.
+    const size_t n = P.size();
+    auto scaled = [&](const std::vector<side_scale>& scales, bool length) {
+        std::vector<int64_t> out(scales.size() * n);
+        for (size_t f = 0; f < scales.size(); ++f)
+            for (size_t i = 0; i < n; ++i) {
+                const int64_t v = length ? P[i].x : P[i].y;
+                out[f * n + i] = v <= scales[f].C ? scales[f](v) : -1;  // -1: that way does not fit
+            }
+        return out;
+    };
+    const std::vector<int64_t> fx_x = scaled(fx, true), fx_y = scaled(fx, false);
+    const std::vector<int64_t> fy_x = scaled(fy, true), fy_y = scaled(fy, false);
+    for (size_t f = 0; f < fx.size(); ++f) {
+        const int64_t cf = fx[f].Full();
+        for (size_t g = 0; g < fy.size(); ++g) {
+            const int64_t cap = cf * fy[g].Full();
             if (cap <= 0) continue;
             int64_t sum = 0;
-            for (const piece_kind& p : P) {
+            for (size_t i = 0; i < n; ++i) {
+                const piece_kind& p = P[i];
                 int64_t v = INT64_MAX;
-                if (p.ways & 1) v = std::min(v, f(p.x) * g(p.y));
-                if (p.ways & 2) v = std::min(v, f(p.y) * g(p.x));
+                if (p.ways & 1) v = fx_x[f * n + i] * fy_y[g * n + i];
+                if (p.ways & 2) v = std::min(v, fx_y[f * n + i] * fy_x[g * n + i]);
                 sum += v * p.count;
             }
             b.best = std::max(b.best, CeilDiv(sum, cap));
