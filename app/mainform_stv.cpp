@@ -43,6 +43,7 @@
 #include "app/Utils_interface_stv.h"
 #include "app/about_stv.h"
 #include "app/data_grid.h"
+#include "app/list_file_open.h"
 #include "app/locale_stv.h"
 #include "app/report_commands.h"
 #include "app/technical_settings_stv.h"
@@ -1062,17 +1063,14 @@ void Tf2D::tbOpenPartsClick()
         if (name.isEmpty()) return;
         od_parts_file_name_ = name;
 
-        const QString extension = QFileInfo(name).suffix().toLower();
-        bool read = true;
-        if (extension == QLatin1String("csv"))
-            read = engine_->OpenPartListCsv(ToPath(name), LocaleListSeparator(), callbacks_->ClearPartsGrid(),
-                                            callbacks_->ShowParts());
-        else if (extension == QLatin1String("xml"))
-            read = engine_->OpenPartListXml(ToPath(name), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
+        const list_open_outcome opened = OpenPartsListFile(*engine_, name, LocaleListSeparator(),
+                                                           callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
+        // A list that did not read completely changed nothing.
+        if (!opened.refusal.isEmpty()) throw file_error(opened.refusal.toStdString());
         EnsureRowCount(*sgParts, kGridRowCount);
         ClearResults();
         // A Save must not overwrite a file that could not be read with other parts.
-        if (!read) ThrowFileError("The file could not be read:", name);
+        if (!opened.read) ThrowFileError("The file could not be read:", name);
         sd_parts_file_name_ = name;
         parts_modified_ = false;
     });

@@ -22,29 +22,39 @@ std::string LowerExtension(const std::string& file)
 
 using issue_list = std::vector<list_file_issue>;
 
-// Turns what a list reader noted into one message naming the row and the field; a quantity that is
-// not a whole number becomes 1, as in the window.
+std::string CsvIssueText(const list_file_issue& issue)
+{
+    switch (issue.kind) {
+    case list_file_issue::size_missing: return "missing";
+    case list_file_issue::size_not_a_number: return "not a number: " + issue.text;
+    case list_file_issue::quantity_not_an_integer:
+    case list_file_issue::grain_not_an_integer: return "not a whole number: " + issue.text;
+    }
+    return issue.text;
+}
+
+// Turns what a list reader noted into one message naming the row or line and the field. Every
+// field of a CSV line that does not read is an error; an XML quantity that is not a whole number
+// becomes 1, as in the window.
 template <class Array>
 bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, Array& array, std::string& error)
 {
     for (const list_file_issue& issue : issues) {
+        if (csv) {
+            error = name + ", line " + std::to_string(issue.row + 1) + ", " + issue.field + ": " + CsvIssueText(issue);
+            return false;
+        }
         if (issue.kind == list_file_issue::quantity_not_an_integer) {
             array[issue.row].quantity = 1;
             continue;
         }
-        if (csv)
-            error = name + ", line " + std::to_string(issue.row + 1) + ": does not start with two numbers: " +
-                    issue.text;
-        else
-            error = name + ", row " + std::to_string(issue.row + 1) + ", " + issue.field +
-                    ": not a number: " + issue.text;
+        error = name + ", row " + std::to_string(issue.row + 1) + ", " + issue.field + ": not a number: " + issue.text;
         return false;
     }
     return true;
 }
 
-// Reads one list file by its extension. Sizes that are not numbers and CSV lines that do not start
-// with two numbers are errors.
+// Reads one list file by its extension.
 template <class Array>
 bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_xml)(Array&, const std::filesystem::path&, issue_list*),

@@ -6,10 +6,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/solution1d.h"
 #include "engine/solution2d.h"
 #include "model/input_records.h"
+#include "model/list_files.h"
 #include "util/tlista.h"
 
 class TCut2D;
@@ -83,17 +85,21 @@ public:
     run_result Run(idle_fn idle);
     void ResetResults();
 
+    // List files (model/list_files.h). With `issues`, a file that does not read completely (a text
+    // that is not a number, a CSV line refused) is not loaded: false, the arrays and the grid stay
+    // as they were, and the texts are listed there. Without it a list is taken as far as it reads.
     bool SavePartListXml(const std::filesystem::path& path, const gather_parts_fn& gather_parts);
     bool OpenPartListXml(const std::filesystem::path& path, const clear_grid_fn& clear_parts_grid,
-                         const show_parts_fn& show_parts);
+                         const show_parts_fn& show_parts, std::vector<list_file_issue>* issues = nullptr);
     bool SaveStockListXml(const std::filesystem::path& path, const gather_stock_fn& gather_stock);
     bool OpenStockListXml(const std::filesystem::path& path, const clear_grid_fn& clear_stock_grid,
-                          const show_stock_fn& show_stock);
+                          const show_stock_fn& show_stock, std::vector<list_file_issue>* issues = nullptr);
     bool SavePartListCsv(const std::filesystem::path& path, wchar_t separator, const gather_parts_fn& gather_parts);
     bool OpenPartListCsv(const std::filesystem::path& path, wchar_t separator, const clear_grid_fn& clear_parts_grid,
-                         const show_parts_fn& show_parts);
+                         const show_parts_fn& show_parts, std::vector<list_file_issue>* issues = nullptr);
     bool OpenStockListCsv(const std::filesystem::path& path, wchar_t separator,
-                          const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock);
+                          const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock,
+                          std::vector<list_file_issue>* issues = nullptr);
 
 private:
     int32_t RunPath2D();

@@ -113,7 +113,15 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
                                              "</parts></data>") + " --stock " + stock,
          "words.xml, row 1, length: not a number: 12a"},
         {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
-         "words.csv, line 2: does not start with two numbers"},
+         "words.csv, line 2, length: not a number: about"},
+        {"--parts " + WriteFile("letters.csv", "600,abc,2,1,A,\n") + " --stock " + stock,
+         "letters.csv, line 1, width: not a number: abc"},
+        {"--parts " + WriteFile("no_length.csv", "600,400\n,400,2,1,B,\n") + " --stock " + stock,
+         "no_length.csv, line 2, length: missing"},
+        {"--parts " + WriteFile("many.csv", "600,400,99999999999,1,Q,\n") + " --stock " + stock,
+         "many.csv, line 1, quantity: not a whole number: 99999999999"},
+        {"--parts " + WriteFile("slip.csv", "5x 3/4,400,1,0,A,\n") + " --stock " + stock,
+         "slip.csv, line 1, length: not a number: 5x 3/4"},
         {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
         {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
         {"--frobnicate", "unknown option"},
@@ -123,6 +131,16 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
         EXPECT_EQ(r.exit_code, 1) << c.arguments;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.arguments << "\n" << r.err;
     }
+}
+
+TEST(Cli, ReadsSemicolonListsWithDecimalCommasAndLabelsWithBlanks)
+{
+    const std::string parts = WriteFile("comma_parts.csv", "600;400,5;2;1;Left door;\n");
+    const std::string stock = WriteFile("comma_stock.csv", "2000;1000;5;0;board;\n");
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --separator ';'");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("pieces 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("600 x 400.5 at (0, 0)  Left door"), std::string::npos) << r.out;
 }
 
 TEST(Cli, ReportsUnplacedPartsWithExitStatusTwo)
