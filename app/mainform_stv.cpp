@@ -756,6 +756,8 @@ void Tf2D::RunEnded(const run_outcome& outcome)
     RedrawLayout();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
+    else if (outcome.result.status == kRunRefused)
+        Inform(this, QString::fromStdWString(outcome.result.message));
     else if (outcome.result.status == kRunNotAllPlaced)
         Inform(this, Text(ui_text::NotAllOptimized));
     else if (outcome.result.status == kRunNotScalable)

@@ -22,7 +22,7 @@ std::string LowerExtension(const std::string& file)
 
 using issue_list = std::vector<list_file_issue>;
 
-std::string CsvIssueText(const list_file_issue& issue)
+std::string IssueText(const list_file_issue& issue)
 {
     switch (issue.kind) {
     case list_file_issue::size_missing: return "missing";
@@ -33,25 +33,15 @@ std::string CsvIssueText(const list_file_issue& issue)
     return issue.text;
 }
 
-// Turns what a list reader noted into one message naming the row or line and the field. Every
-// field of a CSV line that does not read is an error; an XML quantity that is not a whole number
-// becomes 1, as in the window.
-template <class Array>
-bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, Array& array, std::string& error)
+// A text that a list reader could not read as its field's number is an error that names the CSV
+// line or XML row and the field.
+bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, std::string& error)
 {
-    for (const list_file_issue& issue : issues) {
-        if (csv) {
-            error = name + ", line " + std::to_string(issue.row + 1) + ", " + issue.field + ": " + CsvIssueText(issue);
-            return false;
-        }
-        if (issue.kind == list_file_issue::quantity_not_an_integer) {
-            array[issue.row].quantity = 1;
-            continue;
-        }
-        error = name + ", row " + std::to_string(issue.row + 1) + ", " + issue.field + ": not a number: " + issue.text;
-        return false;
-    }
-    return true;
+    if (issues.empty()) return true;
+    const list_file_issue& issue = issues.front();
+    error = name + (csv ? ", line " : ", row ") + std::to_string(issue.row + 1) + ", " + issue.field + ": " +
+            IssueText(issue);
+    return false;
 }
 
 // Reads one list file by its extension.
@@ -80,7 +70,7 @@ bool ReadList(const std::string& file, char separator, Array& array,
         error = file + ": unknown list file type (use .xml or .csv)";
         return false;
     }
-    return TakeIssues(issues, ext == ".csv", file, array, error);
+    return TakeIssues(issues, ext == ".csv", file, error);
 }
 
 // One row field of a job file as the list file's element: texts and numbers as written, objects
@@ -138,7 +128,7 @@ bool ReadJobList(const cli_options& options, const char* list_name, Array& array
         error = name + ": cannot be read";
         return false;
     }
-    return TakeIssues(issues, false, name, array, error);
+    return TakeIssues(issues, false, name, error);
 }
 
 // Forms seen in the job's sizes, as the window's number-mode check sees them.

@@ -16,6 +16,7 @@
 #include "cli/cli_pictures.h"
 #include "cli/cli_report.h"
 #include "engine/stavora_2d.h"
+#include "util/utf8.h"
 
 namespace {
 
@@ -61,6 +62,10 @@ int main(int argc, char** argv)
         std::fflush(stderr);
     });
     if (show_progress) std::fprintf(stderr, "\r%60s\r", "");
+    if (result.status == kRunRefused) {
+        std::cerr << "stavora-cli: " << WideToUtf8(result.message) << "\n";
+        return kExitBadInput;
+    }
 
     // Standard output carries either the readable summary or the JSON that a program asked for.
     if (options->json_file != "-") PrintSummary(std::cout, facade, result.status);

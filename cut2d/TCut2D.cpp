@@ -233,10 +233,9 @@ void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int3
                 const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
                 if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
                 const stock2d& s = sorted_stock[static_cast<size_t>(p)];
-                if (last_tried >= 0) {
-                    const stock2d& l = sorted_stock[static_cast<size_t>(last_tried)];
-                    if (l.length == s.length && l.width == s.width) continue;
-                }
+                // Only a sheet identical in every respect would give the same layout again; one of the
+                // same size with other trims, grain or holes may take pieces the last one could not.
+                if (last_tried >= 0 && StocksIdentical(sorted_stock[static_cast<size_t>(last_tried)], s)) continue;
                 last_tried = p;
                 Configure(p, iterations);
                 int32_t considered = 0;
@@ -248,7 +247,9 @@ void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int3
                 stall = 0;
                 stock_position = p;
                 single.Run(strategy, strategy_index);
-                produced = true;
+                // An empty layout (say, every cut longer than the longest allowed) is no candidate:
+                // the stock of lower priority must still be tried.
+                if (t.sheets.count() > committed) produced = true;
             }
             if (produced) break;
         }

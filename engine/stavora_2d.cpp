@@ -3,6 +3,7 @@
 #include "cut1d/TCut1D.h"
 #include "cut2d/TCut2D.h"
 #include "engine/run_group.h"
+#include "engine/quantity_bounds.h"
 #include "engine/scale_finder.h"
 #include "model/list_files.h"
 
@@ -99,9 +100,20 @@ run_result stavora_2d::Run(idle_fn idle)
     ResetResults();
     last_progress = run_progress{};
     run_result result;
+    if (const auto refusal = FindOversizedQuantity(parts, stock)) {
+        result.status = kRunRefused;
+        result.message = RefusalText(*refusal);
+        return result;
+    }
     const int32_t status_2d = RunPath2D();
     const int32_t status_1d = RunPath1D();
     result.status = status_2d != kRunAllPlaced ? status_2d : status_1d;
+    // A part that is neither a sheet piece nor a bar piece (a size too small to count, not zero)
+    // is cut by no path: it stays unplaced.
+    if (result.status == kRunAllPlaced)
+        for (const auto& part : parts)
+            if (part.useit && part.quantity > 0 && !part.IsFlatPiece() && !part.IsLinearPiece())
+                result.status = kRunNotAllPlaced;
     return result;
 }
 
@@ -110,10 +122,12 @@ run_result stavora_2d::Run(idle_fn idle)
 bool stavora_2d::PrepareGroup(const run_group& group, int32_t& status)
 {
     if (group.parts.empty()) return false;
-    if (group.stock.empty()) {
-        status = kRunNotAllPlaced;
+    if (group.stock_quantity <= 0) {
+        if (group.part_quantity > 0) status = kRunNotAllPlaced;
         return false;
     }
+    // Nothing demanded: the optimiser must not be started, it would cut the last group's pieces again.
+    if (group.part_quantity <= 0) return false;
     group_scale found;
     if (!FindGroupScale(group.parts, group.stock, parameters, found)) {
         status = kRunNotScalable;

@@ -26,13 +26,16 @@ using show_stock_fn = std::function<void(const stock_array_2d&)>;
 using clear_grid_fn = std::function<void()>;
 using idle_fn = std::function<void()>;
 
-// Run status: every piece placed; a material no scale fits was skipped; not every piece placed.
+// Run status: every piece placed; a material no scale fits was skipped; not every piece placed;
+// the job was refused before anything was cut (the result's message says why).
 inline constexpr int32_t kRunAllPlaced = 0;
 inline constexpr int32_t kRunNotScalable = 1;
 inline constexpr int32_t kRunNotAllPlaced = 2;
+inline constexpr int32_t kRunRefused = 3;
 
 struct run_result {
     int32_t status = kRunAllPlaced;
+    std::wstring message;  // the refusal, naming the row; empty unless refused
 };
 
 // What the optimisers last reported; readable from inside the idle callback.

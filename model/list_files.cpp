@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -152,11 +151,11 @@ fractional_double ReadFraction(pugi::xml_node node, const char* name, const Issu
     return value;
 }
 
-// Missing means 1; a text that is not a whole number is reported and read as far as it goes.
+// Missing or empty means 1; a text that is not a whole number is reported and read as far as it goes.
 int32_t ReadQuantity(pugi::xml_node row, const IssueSink& sink)
 {
     const char* text = ChildText(row, "quantity");
-    if (!text) return 1;
+    if (!text || TrimBlanks(Utf8ToWide(text)).empty()) return 1;
     if (!stv::text::IsInteger(text)) sink.Note(list_file_issue::quantity_not_an_integer, "quantity", text);
     return stv::text::LeadingInt(text);
 }
@@ -337,8 +336,9 @@ CsvFields SplitCsvFields(std::wstring_view line, wchar_t separator)
     size_t start = 0;
     while (fields.numbers < 4) {
         const size_t end = line.find(separator, start);
-        fields.number[fields.numbers++] = CsvFieldText(line.substr(start, end == std::wstring_view::npos ? line.npos : end - start));
-        if (end == std::wstring_view::npos) return fields;
+        const bool last = end == std::wstring_view::npos;
+        fields.number[fields.numbers++] = CsvFieldText(line.substr(start, last ? line.npos : end - start));
+        if (last) return fields;
         start = end + 1;
     }
     std::wstring_view rest = line.substr(start);
@@ -382,7 +382,6 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
     const wchar_t decimal_separator = separator == L',' ? L'.' : L',';
     const std::vector<CsvLine> lines = SplitCsvLines(bytes);
     record_array<Record> records;
-    records.Reserve(static_cast<int32_t>(std::min<size_t>(lines.size(), INT32_MAX)));
     std::vector<list_file_issue> found;
     bool first_line = true;
     for (size_t n = 0; n < lines.size(); ++n) {
@@ -391,28 +390,26 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
         const CsvFields fields = SplitCsvFields(line, separator);
         const int32_t row = static_cast<int32_t>(std::min<size_t>(n, INT32_MAX));
         Record record;
-        bool sizes_read = true, line_read = true;
+        bool line_read = true;
         auto refuse = [&](list_file_issue::kind_type kind, int field) {
             line_read = false;
             found.push_back({row, kind, kCsvFieldNames[field], WideToUtf8(fields.number[field].substr(0, 60))});
         };
         fractional_double* sizes[2] = {&record.length, &record.width};
         for (int f = 0; f < 2; ++f) {
-            if (f >= fields.numbers || fields.number[f].empty()) {
-                sizes_read = false;
-                found.push_back({row, list_file_issue::size_missing, kCsvFieldNames[f], ""});
-            } else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f])) {
-                sizes_read = false;
+            if (fields.number[f].empty())
+                refuse(list_file_issue::size_missing, f);
+            else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f]))
                 refuse(list_file_issue::size_not_a_number, f);
-            }
         }
-        line_read = sizes_read;
-        // A first line of words is a heading, as spreadsheets write one.
+        // A first line of words is a heading, as spreadsheets write one; a line of numbers split
+        // at another separator is not.
         if (first_line) {
             first_line = false;
-            fractional_double unused;
-            if (!ReadCsvSize(fields.number[0], decimal_separator, unused) &&
-                !ReadCsvSize(fields.number[1], decimal_separator, unused)) {
+            auto has_digit = [](const std::wstring& text) {
+                return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+            };
+            if (!has_digit(fields.number[0]) && !has_digit(fields.number[1])) {
                 found.clear();
                 continue;
             }

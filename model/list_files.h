@@ -34,10 +34,10 @@ bool WriteStockXml(const stock_array_2d& stock, const std::filesystem::path& pat
 // CSV: length, width, quantity, grain, label, split at the separator. Sizes read as typed sizes
 // (fractions too); beside a separator other than "," a decimal comma reads as well as a full stop.
 // An empty quantity is 1 (as is 0), an empty grain 0; the label is the rest of the line, blanks
-// kept, one closing separator dropped; double quotes around a field are removed. Blank lines and a
-// first line of words (a heading) are skipped. A line with a field that does not read, or
-// without its two sizes, gives no record and is listed in `issues`. Reading a missing or empty
-// file changes nothing and gives false. Bytes are UTF-8, or Latin-1 for a line that is not valid
+// kept, one closing separator dropped; double quotes around a field are removed. Blank lines and
+// a first line without digits in its first two fields (a heading) are skipped. A line with a
+// field that does not read, or without its two sizes, gives no record and is listed in `issues`.
+// Reading a missing or empty file changes nothing and gives false. Bytes are UTF-8, or Latin-1 for a line that is not valid
 // UTF-8; a leading byte order mark and NUL bytes are ignored.
 bool ReadPartsCsv(parts_array_2d& parts, const std::filesystem::path& path, wchar_t separator,
                   std::vector<list_file_issue>* issues = nullptr);

@@ -19,7 +19,12 @@ public:
     {
         if (at_ == count_) {
             if (next_ == text_.size()) return false;
-            count_ = stv::FoldCharacter(static_cast<char32_t>(text_[next_++]), folded_);
+            const char32_t raw = static_cast<char32_t>(text_[next_++]);
+            if (raw < 0x80) {  // most material names: no table needed
+                c = (raw >= U'A' && raw <= U'Z') ? raw + 32 : raw;
+                return true;
+            }
+            count_ = stv::FoldCharacter(raw, folded_);
             at_ = 0;
         }
         c = folded_[at_++];

@@ -114,6 +114,9 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
          "words.xml, row 1, length: not a number: 12a"},
         {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
          "words.csv, line 2, length: not a number: about"},
+        {"--parts " + WriteFile("many.xml", "<data><parts><row><length>600</length><width>400</width>"
+                                            "<quantity>99999999999</quantity></row></parts></data>") + " --stock " + stock,
+         "many.xml, row 1, quantity: not a whole number: 99999999999"},
         {"--parts " + WriteFile("letters.csv", "600,abc,2,1,A,\n") + " --stock " + stock,
          "letters.csv, line 1, width: not a number: abc"},
         {"--parts " + WriteFile("no_length.csv", "600,400\n,400,2,1,B,\n") + " --stock " + stock,
@@ -125,6 +128,8 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
         {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
         {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
         {"--frobnicate", "unknown option"},
+        {"--parts " + WriteFile("absurd.csv", "600,400,2000000000,0,x\n") + " --stock " + stock,
+         "Parts, row 1: quantity 2000000000 is too large"},
     };
     for (const Case& c : cases) {
         const run_output r = RunCli(c.arguments);
@@ -326,5 +331,31 @@ TEST(Cli, RefusesABadJobFileNamingThePlace)
         const run_output r = RunCli("--job " + WriteFile("bad_job.json", c.job));
         EXPECT_EQ(r.exit_code, 1) << c.job;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.job << "\n" << r.err;
+    }
+}
+
+TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
+{
+    // Grain on parts and sheets: nothing turns.
+    const std::string heights = WriteFile("heights.csv", "500,300,2,1,a\n500,290,1,1,b\n500,280,1,1,c\n");
+    const std::string sheets = WriteFile("sheets_1000.csv", "1000,600,5,1,s\n");
+    const std::string close = WriteFile("close.csv", "30,25,1,1,a\n30,23,1,1,b\n");
+    const std::string strips = WriteFile("strips_60.csv", "60,25,5,1,s\n");
+    struct Case {
+        std::string arguments;
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"--parts " + heights + " --stock " + sheets + " --mode staged --stages 2", "1 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips + " --mode staged --stages 2 --same-height-strips",
+         "2 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips +
+             " --mode staged --stages 2 --same-height-strips --height-tolerance 2",
+         "1 sheet layout(s)"},
+    };
+    for (const Case& c : cases) {
+        const run_output r = RunCli(c.arguments);
+        EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
     }
 }

@@ -299,6 +299,9 @@ TEST_F(ListFiles, ReadCsvLines)
         {"quoted label", "600,400,1,0,\"Left, \"\"A\"\"\"\n", L',', {{f600, f400, 1, 0, L"Left, \"A\""}}, {}},
         {"heading", "Length;Width;Quantity;Grain;Label\n600;400;1;0;A;\n", L';', {{f600, f400, 1, 0, L"A"}}, {}},
         {"words only", "abc;def\n", L';', {}, {}},
+        {"title", "Parts\n600;400\n", L';', {{f600, f400, 1, 0, L""}}, {}},
+        {"another separator", "600,400,2,1,A,\n", L';', {},
+         {{0, list_file_issue::size_not_a_number, "length"}, {0, list_file_issue::size_missing, "width"}}},
         {"blank lines", "\n;;;;\n  \n600;40\n", L';', {{f600, 40.0, 1, 0, L""}}, {}},
         {"last line without line end", "600;400;1;0;A;\n700;300", L';',
          {{f600, f400, 1, 0, L"A"}, {700.0, 300.0, 1, 0, L""}}, {}},
@@ -380,12 +383,13 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
                "<row><length>600</length><width>40x</width><quantity>2</quantity></row>"
                "<row><length>12 3/16</length><width>300</width><quantity>abc</quantity></row>"
                "<row><length>500</length><width>300</width></row>"
+               "<row><length>500</length><width>300</width><quantity> </quantity></row>"
                "</parts></data>";
     }
     parts_array_2d parts;
     std::vector<list_file_issue> issues;
     ASSERT_TRUE(ReadPartsXml(parts, file, &issues));
-    ASSERT_EQ(parts.count(), 3);
+    ASSERT_EQ(parts.count(), 4);
     ASSERT_EQ(issues.size(), 2u);
     EXPECT_EQ(issues[0].row, 0);
     EXPECT_EQ(issues[0].kind, list_file_issue::size_not_a_number);
@@ -394,5 +398,6 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
     EXPECT_EQ(issues[1].row, 1);
     EXPECT_EQ(issues[1].kind, list_file_issue::quantity_not_an_integer);
     EXPECT_EQ(parts[2].quantity, 1);  // missing quantity
+    EXPECT_EQ(parts[3].quantity, 1);  // empty quantity
     std::filesystem::remove(file);
 }
