@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/flow_bar.h"
 #include "app/mainform_stv.h"
 #include "app/ui_prompts.h"
 #include "engine/cut_sequence.h"
@@ -30,7 +31,7 @@ report_commands::report_commands(Tf2D& window) : QObject(&window), window_(windo
     cbShowCutNumbers->setObjectName(QStringLiteral("cbShowCutNumbers"));
     cbShowCutNumbers->setChecked(false);
     // Beside the other three, before the font button.
-    window.tbInterfaceOptions->insertWidget(window.tbInterfaceOptions->actions().value(3), cbShowCutNumbers);
+    window.tbInterfaceOptions->insertWidget(3, cbShowCutNumbers);
     connect(cbShowCutNumbers, &QCheckBox::clicked, &window, &Tf2D::cbShowPartSizeClick);
 
     // Save Results keeps its click (the picture); its menu offers the documents.
@@ -68,7 +69,7 @@ void report_commands::AddFlags(layout_display_flags& flags) const
 void report_commands::ApplyTexts()
 {
     cbShowCutNumbers->setText(R(report_text::ShowCutNumbers));
-    miSavePicture->setText(QString::fromStdWString(UiText(ui_text::SaveResults)) + QStringLiteral(" (BMP)"));
+    miSavePicture->setText(QString::fromStdWString(UiText(ui_text::SaveResults)) + QStringLiteral("…"));
     miReportPdf->setText(R(report_text::ReportPdf));
     miLabelsA4->setText(R(report_text::PartLabelsPdf) + QStringLiteral(" — A4 3 × 8"));
     miLabelsLetter->setText(R(report_text::PartLabelsPdf) + QStringLiteral(" — Letter 3 × 10"));

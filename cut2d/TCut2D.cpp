@@ -1,6 +1,7 @@
 #include "TCut2D.h"
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 
 #include "TCutSingleSheet2D.h"
@@ -65,6 +66,7 @@ struct TCut2D::Impl {
     bool ready = true;
     cut2d_progress progress;
     std::function<void(const cut2d_progress&)> on_progress;
+    std::atomic<bool> stop_requested{false};
     std::function<void()> on_run_end;
 
     Impl();
@@ -195,6 +197,7 @@ void TCut2D::Impl::Run()
         ConstructionPass(current, pass.iterations, pass.strategy_index);
         if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
         ++progress.passes_done;
+        if (stop_requested) break;
     }
     random_seed = seed;
 
@@ -342,7 +345,8 @@ void TCut2D::Impl::OnSheetProgress()
     else
         ++stall;
     const int32_t limit = single.LoadedCount() == 1 ? 2 : stall_limit;
-    if (stall >= limit) {
+    // A stopped run still completes its pass, each sheet with the best found at once.
+    if (stall >= limit || stop_requested) {
         single.Stop();
         stall = 0;
     }
@@ -631,6 +635,10 @@ void TCut2D::SetRepositoryPieceWithGrain(int32_t i, int32_t length, int32_t widt
 void TCut2D::StartGuillotine() { impl_->Start(start_method::guillotine); }
 void TCut2D::StartNested() { impl_->Start(start_method::nested); }
 void TCut2D::StartStaged() { impl_->Start(start_method::staged); }
+
+void TCut2D::RequestStop() { impl_->stop_requested = true; }
+
+void TCut2D::ClearStopRequest() { impl_->stop_requested = false; }
 
 void TCut2D::set_OnProgress(std::function<void(const cut2d_progress&)> callback)
 {

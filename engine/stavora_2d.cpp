@@ -97,6 +97,8 @@ bool stavora_2d::Gather(const gather_parts_fn& gather_parts, const gather_stock_
 run_result stavora_2d::Run(idle_fn idle)
 {
     idle_callback = std::move(idle);
+    stop_requested_ = false;
+    optimizer_2d->ClearStopRequest();
     ResetResults();
     last_progress = run_progress{};
     run_result result;
@@ -115,6 +117,12 @@ run_result stavora_2d::Run(idle_fn idle)
             if (part.useit && part.quantity > 0 && !part.IsFlatPiece() && !part.IsLinearPiece())
                 result.status = kRunNotAllPlaced;
     return result;
+}
+
+void stavora_2d::RequestStop()
+{
+    stop_requested_ = true;
+    optimizer_2d->RequestStop();
 }
 
 // A group with parts but no stock, or whose sizes no scale fits, is not cut and marks the status;

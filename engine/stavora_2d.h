@@ -3,6 +3,7 @@
 // the parameters, both optimisers and every result of the last run.
 #include <cstdint>
 #include <filesystem>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,7 @@ struct run_progress {
     int32_t group_count = 0;    // groups with parts in this run
     int32_t passes_done = 0;    // construction passes of the sheet optimiser for this group
     int32_t passes_total = 0;
+    std::wstring material;      // of the group being cut (may be empty)
 };
 
 class stavora_2d {
@@ -86,6 +88,9 @@ public:
     bool Gather(const gather_parts_fn& gather_parts, const gather_stock_fn& gather_stock,
                 const gather_parameters_fn& gather_parameters);
     run_result Run(idle_fn idle);
+    // Asks a run (from any thread) to end soon, keeping the best layouts found so far.
+    void RequestStop();
+    bool StopRequested() const { return stop_requested_; }
     void ResetResults();
 
     // List files (model/list_files.h). With `issues`, a file that does not read completely (a text
@@ -105,6 +110,7 @@ public:
                           std::vector<list_file_issue>* issues = nullptr);
 
 private:
+    std::atomic<bool> stop_requested_{false};
     int32_t RunPath2D();
     int32_t RunPath1D();
     void OnSolution2D();
