@@ -773,8 +773,10 @@ void Tf2D::ShowSheetBound()
     for (const auto& u : engine_->utilization_2d) {
         if (u->sheet_total <= 0) continue;
         const QString verdict = u->optimal ? ToQString(SearchText(search_text::Optimal))
-                                           : ToQString(SearchText(search_text::CouldBeSaved))
-                                                 .arg(std::max(u->sheet_total - u->sheet_lower_bound, 0));
+                                : u->sheet_total <= u->sheet_lower_bound
+                                    ? ToQString(SearchText(search_text::FewestSheets))
+                                    : ToQString(SearchText(search_text::CouldBeSaved))
+                                          .arg(u->sheet_total - u->sheet_lower_bound);
         parts << (engine_->utilization_2d.Count() > 1 ? ToQString(u->material.c_str()) + QStringLiteral(": ") + verdict
                                                      : verdict);
     }

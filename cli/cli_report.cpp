@@ -103,6 +103,8 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
         out << "    sheets " << u->sheet_total << ", lower bound " << u->sheet_lower_bound << ": ";
         if (u->optimal)
             out << "optimal\n";
+        else if (u->sheet_total <= u->sheet_lower_bound)
+            out << "fewest sheets possible\n";
         else
             out << "at most " << std::max(u->sheet_total - u->sheet_lower_bound, 0) << " sheet(s) could be saved\n";
     }

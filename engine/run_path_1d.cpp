@@ -23,6 +23,7 @@ void HandParameters(TCut1D& cut, const parameters_as_number_2d& p, double scale)
     cut.set_BladeWidth(Units(p.linear_cutter_thickness, scale));
     cut.set_OptimizationLevel(p.iterations);
     cut.set_RandomSeed(p.random_seed);
+    cut.set_ExactTimeLimit(p.time_limit);
     cut.set_MinReusedWaste(Units(p.linear_band_high, scale));
     cut.set_MaxGarbageWaste(Units(p.linear_band_low, scale));
 }

@@ -51,6 +51,15 @@ const std::array<text_row, static_cast<size_t>(search_text::Count_)> kRows = {{
      L"Îmbunătățire: %1 plăci economisite", L"Улучшение: сэкономлено листов: %1", L"Zlepšovanie: ušetrené dosky: %1",
      L"Izboljševanje: prihranjenih plošč: %1", L"Mejorando: %1 tablero(s) ahorrado(s)",
      L"Förbättrar: %1 skiva/skivor sparade", L"İyileştirme: %1 levha tasarruf edildi"},
+    {L"die minste plate moontlik", L"numri më i vogël i mundshëm i pllakave", L"najmanji mogući broj ploča",
+     L"nejmenší možný počet desek", L"færrest mulige plader", L"zo min mogelijk platen", L"fewest sheets possible",
+     L"vähim võimalik plaatide arv", L"pienin mahdollinen levymäärä", L"nombre minimal de panneaux",
+     L"kleinstmögliche Plattenzahl", L"a lehető legkevesebb tábla", L"jumlah lembar sekecil mungkin",
+     L"numero minimo di pannelli", L"mazākais iespējamais plātņu skaits", L"mažiausias galimas plokščių skaičius",
+     L"færrest mulige plater", L"najmniejsza możliwa liczba płyt", L"o menor número possível de chapas",
+     L"cel mai mic număr posibil de plăci", L"наименьшее возможное число листов", L"najmenší možný počet dosiek",
+     L"najmanjše možno število plošč", L"el menor número posible de tableros", L"minsta möjliga antal skivor",
+     L"mümkün olan en az levha"},
 }};
 
 }  // namespace

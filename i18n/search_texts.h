@@ -12,6 +12,7 @@ enum class search_text : int {
     Optimal,          // "optimal"
     CouldBeSaved,     // "at most %1 sheet(s) could be saved"
     Improving,        // "Improving: %1 sheet(s) saved"
+    FewestSheets,     // "fewest sheets possible" (the bound is met, but a smaller stock size might still save area)
     Count_
 };
 
