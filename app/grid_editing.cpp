@@ -251,9 +251,32 @@ grid_editor::grid_editor(QTableWidget& grid, QComboBox& grain_combo, bool rounds
         view->grain_key = [this](QKeyEvent* key) { return TakeGrainKey(key); };
         view->grid_key = [this](QKeyEvent* key) { return TakeGridKey(key); };
     }
+    combo_.installEventFilter(this);
     restoring_cell_ = true;
     grid.setCurrentCell(0, 0);
     restoring_cell_ = false;
+}
+
+bool grid_editor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &combo_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            grid_.setFocus();
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            grid_.setFocus();
+            QCoreApplication::sendEvent(&grid_, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString grid_editor::CellMessage(int column, int row) const

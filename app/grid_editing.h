@@ -102,6 +102,10 @@ public:
     // Runs `change` (which rewrites the grid) as one undo step.
     void RecordChange(const QString& text, const std::function<void()>& change);
 
+protected:
+    // Keys on the grain combo that end its use hand the keyboard back to the grid.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnCurrentCellChanged(int table_row, int column);
     void PlaceGrainCombo(int row);

@@ -122,6 +122,15 @@ private slots:
         Key(&Parts(), Qt::Key_H);  // the first letter chooses at once
         QCOMPARE(CellText(Parts(), kGrainColumn, 2), QStringLiteral("Horizontal"));
         QCOMPARE(CellText(Parts(), 2, 2), QStringLiteral("4"));
+        // Leaving the list with Esc keeps the grain; Tab then goes on in the grid.
+        Key(&Parts(), Qt::Key_F2);
+        QTRY_VERIFY(combo.view()->isVisible());
+        Key(combo.view(), Qt::Key_Escape);
+        QTRY_VERIFY(!combo.view()->isVisible());
+        Key(Focus(), Qt::Key_Tab);
+        QTRY_VERIFY(Parts().hasFocus());
+        QCOMPARE(Parts().currentColumn(), kGrainColumn + 1);
+        QCOMPARE(CellText(Parts(), kGrainColumn, 2), QStringLiteral("Horizontal"));
     }
 
     void gridEditsAreUndoneAndRedone()
