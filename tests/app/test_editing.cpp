@@ -298,6 +298,14 @@ private slots:
         QCOMPARE(prompts_.save_dialogs, 1);
     }
 
+    void sizeColumnsSayTheUnitIsTheUsers()
+    {
+        for (QTableWidget* grid : {&Parts(), &Stock()})
+            for (int c = 0; c < 2; ++c)
+                QVERIFY(grid->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().contains(
+                    QStringLiteral("your own unit")));
+    }
+
     void settingsDialogOpensOnItsFirstField()
     {
         QWidget* focused = nullptr;
