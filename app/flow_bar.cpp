@@ -18,6 +18,12 @@ flow_layout::~flow_layout()
 
 void flow_layout::addItem(QLayoutItem* item) { items_.append(item); }
 
+void flow_layout::insertItem(int index, QLayoutItem* item)
+{
+    items_.insert(qBound(0, index, static_cast<int>(items_.size())), item);
+    invalidate();
+}
+
 QLayoutItem* flow_layout::takeAt(int index)
 {
     if (index < 0 || index >= items_.size()) return nullptr;
@@ -99,6 +105,13 @@ QAction* flow_bar::addWidget(QWidget* widget)
     layout()->addWidget(widget);
     widget->show();
     return nullptr;
+}
+
+void flow_bar::insertWidget(int index, QWidget* widget)
+{
+    widget->setParent(this);
+    static_cast<flow_layout*>(layout())->insertItem(index, new QWidgetItem(widget));
+    widget->show();
 }
 
 void flow_bar::addSeparator()

@@ -13,6 +13,7 @@ public:
     ~flow_layout() override;
 
     void addItem(QLayoutItem* item) override;
+    void insertItem(int index, QLayoutItem* item);
     int count() const override { return static_cast<int>(items_.size()); }
     QLayoutItem* itemAt(int index) const override { return items_.value(index); }
     QLayoutItem* takeAt(int index) override;
@@ -34,5 +35,7 @@ public:
     explicit flow_bar(QWidget* parent = nullptr);
     // The same calls as on a tool bar, so controls can be added in the same way.
     QAction* addWidget(QWidget* widget);
+    // Places `widget` before the control now at `index` (at the end when there is none).
+    void insertWidget(int index, QWidget* widget);
     void addSeparator();
 };

@@ -53,6 +53,7 @@
 #include "app/list_file_open.h"
 #include "app/locale_stv.h"
 #include "app/qt_translations.h"
+#include "app/report_commands.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "app/unplaced_parts.h"
@@ -210,6 +211,7 @@ void Tf2D::BuildWindow()
     StatusBar1->addPermanentWidget(run_progress_bar_);
     run_progress_label_->hide();
     run_progress_bar_->hide();
+    report_commands_ = new report_commands(*this);
 }
 
 void Tf2D::BuildDataPanel()
@@ -468,6 +470,7 @@ void Tf2D::ClearResults()
 {
     engine_->ResetResults();
     results_->RemoveTabs();
+    if (report_commands_) report_commands_->ShowCutTotals();
 }
 
 // ---- Start ----
@@ -770,6 +773,7 @@ layout_display_flags Tf2D::DisplayFlags() const
     flags.show_part_sizes = cbShowPartSize->isChecked();
     flags.show_waste_sizes = cbShowWasteSize->isChecked();
     flags.show_part_labels = cbShowPartLabel->isChecked();
+    if (report_commands_) report_commands_->AddFlags(flags);
     return flags;
 }
 
@@ -979,6 +983,7 @@ void Tf2D::ApplyTexts()
     }
 
     pcResultsChange(pcResults->currentIndex());
+    if (report_commands_) report_commands_->ApplyTexts();
 }
 
 void Tf2D::UpdateTitle()

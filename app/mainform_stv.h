@@ -32,6 +32,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolButton;
 class QUndoStack;
+class report_commands;
 class Callbacks_stv;
 class flow_bar;
 class parts_file_commands;
@@ -250,4 +251,6 @@ private:
     bool running_ = false;
     bool stopping_ = false;
     bool close_requested_ = false;
+    report_commands* report_commands_ = nullptr;  // the saw documents' controls
+    friend class report_commands;
 };

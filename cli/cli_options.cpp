@@ -121,6 +121,20 @@ const std::vector<option_row>& OptionTable()
          OnOff(&cli_options::show_waste_size)},
         {"show-part-label", "on|off", "show part labels in pictures (default on)", false,
          OnOff(&cli_options::show_part_label)},
+        {"show-cut-numbers", "on|off", "show cut numbers in pictures (default off)", false,
+         OnOff(&cli_options::show_cut_numbers)},
+        {"cut-list", "FILE", "pieces and cuts in saw order as CSV", false, Text(&cli_options::cut_list_file)},
+        {"report", "FILE", "job report as PDF", false, Text(&cli_options::report_file)},
+        {"labels", "FILE", "part labels as PDF, one per piece cut", false, Text(&cli_options::labels_file)},
+        {"label-sheet", "SHEET", "a4-3x8 (default) or letter-3x10", false,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             if (v != "a4-3x8" && v != "letter-3x10") {
+                 error = "must be a4-3x8 or letter-3x10";
+                 return false;
+             }
+             o.label_sheet = v;
+             return true;
+         }},
     };
     return table;
 }

@@ -39,6 +39,13 @@ struct cli_options {
     bool show_part_size = true;
     bool show_waste_size = false;
     bool show_part_label = true;
+    bool show_cut_numbers = false;
+
+    // For the saw and the bench.
+    std::string cut_list_file;
+    std::string report_file;
+    std::string labels_file;
+    std::string label_sheet = "a4-3x8";  // or letter-3x10
 
     bool help = false;
     bool version = false;

@@ -8,6 +8,7 @@
 
 #include <QSaveFile>
 
+#include "cli/cli_cut_output.h"
 #include "model/number_text.h"
 #include "util/utf8.h"
 
@@ -195,7 +196,8 @@ ordered_json Layouts2D(const stavora_2d& facade)
                         {"cost", Number(l->cost)},
                         {"pieces", std::move(pieces)},
                         {"cuts", std::move(cuts)},
-                        {"wastes", std::move(wastes)}});
+                        {"wastes", std::move(wastes)},
+                        {"cut_sequence", CutSequenceJson(facade, *l)}});
     }
     return list;
 }
@@ -288,8 +290,11 @@ nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, 
             {"reused_waste_1d", WasteList(facade.reused_waste_1d)},
             {"utilization", Utilization(facade.utilization_2d)},
             {"utilization_1d", Utilization(facade.utilization_1d)},
-            {"unplaced", std::move(unplaced)}};
+            {"unplaced", std::move(unplaced)},
+            {"cut_totals", CutTotalsJson(facade)}};
 }
+
+nlohmann::ordered_json JsonNumber(double v) { return Number(v); }
 
 bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status)
 {

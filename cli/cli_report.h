@@ -20,6 +20,9 @@ std::vector<unplaced_part> FindUnplacedParts(const stavora_2d& facade);
 // The readable summary: layouts, totals per material, unplaced parts.
 void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status);
 
+// A number as the result format writes it (15 significant digits, whole numbers without a point).
+nlohmann::ordered_json JsonNumber(double v);
+
 // The whole result for programs, in the documented result format.
 nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, int32_t status);
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/cli_cut_output.h"
 #include "cli/cli_job.h"
 #include "cli/cli_options.h"
 #include "cli/cli_pictures.h"
@@ -76,6 +77,10 @@ int main(int argc, char** argv)
         std::cerr << "stavora-cli: a material was not cut: its sizes do not fit the integer range at any scale\n";
     if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status)) {
         std::cerr << "stavora-cli: " << options->json_file << ": cannot write the file\n";
+        exit_code = kExitBadInput;
+    }
+    if (!options->cut_list_file.empty() && !WriteCutListCsv(options->cut_list_file, facade, options->separator)) {
+        std::cerr << "stavora-cli: " << options->cut_list_file << ": cannot write the file\n";
         exit_code = kExitBadInput;
     }
     if (!WritePictures(*options, facade, error)) {

@@ -237,6 +237,12 @@ bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int hei
         }
     }
 
+    if (flags.show_cut_numbers) {
+        const layout_cut_sequence sequence =
+            flags.cut_sequence_of ? flags.cut_sequence_of(solution) : BuildCutSequence(solution, sheet_trims{});
+        DrawCutNumbers(canvas, solution, sequence, m, s);
+    }
+
     const QBrush pattern = hatch ? QBrush(ColourTile(*hatch)) : QBrush();
     const QString dot = QStringLiteral(".");
     const int dot_width = TextWidth(canvas, dot);
@@ -270,6 +276,35 @@ bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int hei
 
     canvas.restore();
     return true;
+}
+
+void DrawCutNumbers(QPainter& canvas, const Solution2D& solution, const layout_cut_sequence& sequence, int m, double s)
+{
+    canvas.save();
+    QFont font = canvas.font();
+    if (font.pixelSize() > 0) font.setPixelSize(std::max(6, font.pixelSize() * 3 / 4));
+    else font.setPointSizeF(std::max(4.0, font.pointSizeF() * 0.75));
+    canvas.setFont(font);
+    const QFontMetrics metrics = canvas.fontMetrics();
+    for (const sequence_cut& c : sequence.cuts) {
+        if (c.cut_index < 0 || c.cut_index >= solution.cut_count()) continue;
+        const TFractionalCut& k = solution.cuts[static_cast<size_t>(c.cut_index)];
+        // A quarter along the line: the middle is where the sizes of the parts are written.
+        const int x = ScaleCoordinate(0.75 * k.x1.AsDouble() + 0.25 * k.x2.AsDouble(), m, s);
+        const int y = ScaleCoordinate(0.75 * k.y1.AsDouble() + 0.25 * k.y2.AsDouble(), m, s);
+        const QString text = QString::number(c.number);
+        const int w = metrics.horizontalAdvance(text) + 4;
+        const int h = metrics.height();
+        // Kept inside the sheet so tags on edge cuts stay whole.
+        const int right = ScaleCoordinate(solution.sheet_length.AsDouble(), m, s) - w - 1;
+        const int bottom = ScaleCoordinate(solution.sheet_width.AsDouble(), m, s) - h - 1;
+        const QRect tag(std::max(m + 1, std::min(x - w / 2, right)), std::max(m + 1, std::min(y - h / 2, bottom)), w, h);
+        canvas.fillRect(tag, Qt::white);
+        canvas.setPen(QPen(Qt::black, 0));
+        canvas.drawRect(tag.adjusted(0, 0, -1, -1));
+        canvas.drawText(tag, Qt::AlignCenter, text);
+    }
+    canvas.restore();
 }
 
 std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_width, int box_height,
