@@ -60,11 +60,20 @@ public:
     // Spreadsheet keys outside an editor; true when taken.
     std::function<bool(QKeyEvent* key)> grid_key;
 
+    // A column's width as the user set it: the label column stretches to fill the grid beyond that.
+    int UserColumnWidth(int column) const;
+
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    void StretchLabelColumn();
+    int user_label_width_ = -1;
+    bool stretching_ = false;
 };
 
 class grid_editor : public QObject {

@@ -15,6 +15,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/file_commands.h"
+#include "app/Utils_interface_stv.h"
 #include "app/technical_settings_stv.h"
 #include "app_test_support.h"
 
@@ -304,6 +305,23 @@ private slots:
             for (int c = 0; c < 2; ++c)
                 QVERIFY(grid->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().contains(
                     QStringLiteral("your own unit")));
+    }
+
+    void labelColumnStretchesWithThePanel()
+    {
+        window_->SetDataPanelWidth(800);
+        QApplication::processEvents();
+        for (QTableWidget* grid : {&Parts(), &Stock()}) {
+            int total = 0;
+            for (int c = 0; c < kGridColumnCount; ++c) total += grid->columnWidth(c);
+            QCOMPARE(total, grid->viewport()->width());
+        }
+        interface_layout layout;
+        CollectLayout(*window_, layout);
+        QVERIFY(layout.parts_column_widths[4] < Parts().columnWidth(4));  // the width the user gave is kept
+        window_->SetDataPanelWidth(250);
+        QApplication::processEvents();
+        QCOMPARE(Parts().columnWidth(4), layout.parts_column_widths[4]);
     }
 
     void settingsDialogOpensOnItsFirstField()
