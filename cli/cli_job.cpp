@@ -264,6 +264,9 @@ bool LoadJob(const cli_options& options, cli_job& job, std::string& error)
 
     if (options.seed) p.random_seed = *options.seed;
     if (options.iterations) p.iterations = *options.iterations;
+    p.effort = static_cast<uint8_t>(options.effort);
+    p.threads = options.threads;
+    p.time_limit = options.time_limit;
     p.run_mode = static_cast<uint8_t>(options.run_mode);
     if (options.stages) p.number_of_stages = *options.stages;
     if (options.first_direction) p.first_direction = static_cast<uint8_t>(*options.first_direction);

@@ -359,3 +359,27 @@ TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
         EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
     }
 }
+
+TEST(Cli, SameJsonOnEveryThreadCountWithTheSheetBound)
+{
+    const std::string parts = WriteFile("search_parts.csv", "720,560,6,0,Side\n1164,560,3,0,Top\n597,396,9,0,Door\n"
+                                                            "1164,120,8,0,Rail\n450,300,7,0,Shelf\n");
+    const std::string stock = WriteFile("search_stock.csv", "2800,2070,20,0,Board\n");
+    std::string first;
+    for (const char* threads : {"1", "2", "4"}) {
+        const auto json = TempDir() / (std::string("search_") + threads + ".json");
+        const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --kerf 4 --seed 3 --threads " +
+                                    threads + " --json " + json.string());
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_NE(r.out.find("lower bound"), std::string::npos) << r.out;
+        const std::string text = ReadFile(json);
+        EXPECT_NE(text.find("\"lower_bound\""), std::string::npos);
+        EXPECT_NE(text.find("\"optimal\""), std::string::npos);
+        if (first.empty())
+            first = text;
+        else
+            EXPECT_EQ(text, first) << "threads " << threads;
+    }
+    EXPECT_EQ(RunCli("--example --effort hasty").exit_code, 1);
+    EXPECT_EQ(RunCli("--example --effort quick --time-limit 5").exit_code, 0);
+}
