@@ -461,6 +461,7 @@ void Tf2D::ClearResults()
     engine_->ResetResults();
     results_->RemoveTabs();
     if (report_commands_) report_commands_->ShowCutTotals();
+    StatusBar1->clearMessage();  // the sheet bound belongs to the results just cleared
 }
 
 // ---- Start ----

@@ -219,6 +219,12 @@ bool ReadJobFile(cli_options& o, std::string& error)
         error = o.job_file + ": not a job (an object with parts, stock and settings)";
         return false;
     }
+    for (const auto& [key, value] : o.job.items()) {
+        if (key != "parts" && key != "stock" && key != "settings") {
+            error = o.job_file + ", " + key + ": unknown field (a job has parts, stock and settings)";
+            return false;
+        }
+    }
     const auto settings = o.job.find("settings");
     if (settings == o.job.end()) return true;
     if (!settings->is_object()) {

@@ -18,6 +18,8 @@ constexpr int32_t kTasksPerRound = 4;
 constexpr int32_t kMostOthers = 3;
 // Most sheets the target's pieces are moved into.
 constexpr int32_t kMostAbsorbing = 8;
+// An absorbing sheet must find its own layout again with more pieces: it searches longer than a repack.
+constexpr int32_t kAbsorbIterations = 6;
 // Lowers the priority of urgent pieces below every real one.
 constexpr int32_t kUrgentShift = 1 << 24;
 
@@ -510,6 +512,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
             task.strategy_index = random.Below(5);
             task.compare_mode = random.Below(2);
             task.iterations = settings.iterations;
+            if (task.kind == 1) task.iterations *= kAbsorbIterations;
             task.urgent = random.Below(2) == 0;
             task.packed = false;
         }
