@@ -10,12 +10,19 @@
 #include <QSplitter>
 #include <QTableWidget>
 
+#include "app/grid_editing.h"
 #include "app/locale_stv.h"
 #include "app/mainform_stv.h"
 #include "app/technical_settings_stv.h"
 #include "model/Utils_fractions_vcl.h"
 
 namespace {
+
+int UserWidth(const QTableWidget& grid, int column)
+{
+    if (const auto* view = qobject_cast<const data_grid_view*>(&grid)) return view->UserColumnWidth(column);
+    return grid.columnWidth(column);
+}
 
 constexpr int kEnglish = 6;
 
@@ -161,8 +168,9 @@ void CollectLayout(const Tf2D& window, interface_layout& layout)
 {
     for (int c = 0; c < 5; ++c) {
         const auto index = static_cast<size_t>(c);
-        layout.parts_column_widths[index] = window.sgParts->columnWidth(c);
-        layout.stock_column_widths[index] = window.sgStock->columnWidth(c);
+        // The label column is kept at the width the user gave it, not as stretched to the panel.
+        layout.parts_column_widths[index] = UserWidth(*window.sgParts, c);
+        layout.stock_column_widths[index] = UserWidth(*window.sgStock, c);
     }
     layout.parts_height = window.PartsGridHeight();
     layout.data_width = window.DataPanelWidth();

@@ -156,7 +156,40 @@ void grid_edit_command::redo()
 
 // ---- The grid widget ----
 
-data_grid_view::data_grid_view(QWidget* parent) : QTableWidget(parent) {}
+data_grid_view::data_grid_view(QWidget* parent) : QTableWidget(parent)
+{
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+        if (stretching_) return;
+        if (column == columnCount() - 1) user_label_width_ = size;
+        StretchLabelColumn();
+    });
+}
+
+int data_grid_view::UserColumnWidth(int column) const
+{
+    if (column == columnCount() - 1 && user_label_width_ >= 0) return user_label_width_;
+    return columnWidth(column);
+}
+
+void data_grid_view::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    StretchLabelColumn();
+}
+
+void data_grid_view::StretchLabelColumn()
+{
+    const int last = columnCount() - 1;
+    if (last < 0) return;
+    if (user_label_width_ < 0) user_label_width_ = columnWidth(last);
+    int others = 0;
+    for (int c = 0; c < last; ++c) others += columnWidth(c);
+    const int target = std::max(user_label_width_, viewport()->width() - others);
+    if (columnWidth(last) == target) return;
+    stretching_ = true;
+    setColumnWidth(last, target);
+    stretching_ = false;
+}
 
 QModelIndex data_grid_view::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
@@ -251,9 +284,32 @@ grid_editor::grid_editor(QTableWidget& grid, QComboBox& grain_combo, bool rounds
         view->grain_key = [this](QKeyEvent* key) { return TakeGrainKey(key); };
         view->grid_key = [this](QKeyEvent* key) { return TakeGridKey(key); };
     }
+    combo_.installEventFilter(this);
     restoring_cell_ = true;
     grid.setCurrentCell(0, 0);
     restoring_cell_ = false;
+}
+
+bool grid_editor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &combo_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            grid_.setFocus();
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            grid_.setFocus();
+            QCoreApplication::sendEvent(&grid_, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString grid_editor::CellMessage(int column, int row) const

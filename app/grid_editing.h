@@ -60,11 +60,20 @@ public:
     // Spreadsheet keys outside an editor; true when taken.
     std::function<bool(QKeyEvent* key)> grid_key;
 
+    // A column's width as the user set it: the label column stretches to fill the grid beyond that.
+    int UserColumnWidth(int column) const;
+
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    void StretchLabelColumn();
+    int user_label_width_ = -1;
+    bool stretching_ = false;
 };
 
 class grid_editor : public QObject {
@@ -101,6 +110,10 @@ public:
     void Paste();
     // Runs `change` (which rewrites the grid) as one undo step.
     void RecordChange(const QString& text, const std::function<void()>& change);
+
+protected:
+    // Keys on the grain combo that end its use hand the keyboard back to the grid.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnCurrentCellChanged(int table_row, int column);

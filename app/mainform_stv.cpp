@@ -2,18 +2,10 @@
 
 #include <stdexcept>
 
-#include <QAbstractItemDelegate>
 #include <QApplication>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QTabBar>
-#include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,16 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QAction>

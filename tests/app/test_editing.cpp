@@ -15,6 +15,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/file_commands.h"
+#include "app/Utils_interface_stv.h"
 #include "app/technical_settings_stv.h"
 #include "app_test_support.h"
 
@@ -122,6 +123,15 @@ private slots:
         Key(&Parts(), Qt::Key_H);  // the first letter chooses at once
         QCOMPARE(CellText(Parts(), kGrainColumn, 2), QStringLiteral("Horizontal"));
         QCOMPARE(CellText(Parts(), 2, 2), QStringLiteral("4"));
+        // Leaving the list with Esc keeps the grain; Tab then goes on in the grid.
+        Key(&Parts(), Qt::Key_F2);
+        QTRY_VERIFY(combo.view()->isVisible());
+        Key(combo.view(), Qt::Key_Escape);
+        QTRY_VERIFY(!combo.view()->isVisible());
+        Key(Focus(), Qt::Key_Tab);
+        QTRY_VERIFY(Parts().hasFocus());
+        QCOMPARE(Parts().currentColumn(), kGrainColumn + 1);
+        QCOMPARE(CellText(Parts(), kGrainColumn, 2), QStringLiteral("Horizontal"));
     }
 
     void gridEditsAreUndoneAndRedone()
@@ -287,6 +297,31 @@ private slots:
         QCOMPARE(opened, 1);
         Key(window_.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(prompts_.save_dialogs, 1);
+    }
+
+    void sizeColumnsSayTheUnitIsTheUsers()
+    {
+        for (QTableWidget* grid : {&Parts(), &Stock()})
+            for (int c = 0; c < 2; ++c)
+                QVERIFY(grid->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().contains(
+                    QStringLiteral("your own unit")));
+    }
+
+    void labelColumnStretchesWithThePanel()
+    {
+        window_->SetDataPanelWidth(800);
+        QApplication::processEvents();
+        for (QTableWidget* grid : {&Parts(), &Stock()}) {
+            int total = 0;
+            for (int c = 0; c < kGridColumnCount; ++c) total += grid->columnWidth(c);
+            QCOMPARE(total, grid->viewport()->width());
+        }
+        interface_layout layout;
+        CollectLayout(*window_, layout);
+        QVERIFY(layout.parts_column_widths[4] < Parts().columnWidth(4));  // the width the user gave is kept
+        window_->SetDataPanelWidth(250);
+        QApplication::processEvents();
+        QCOMPARE(Parts().columnWidth(4), layout.parts_column_widths[4]);
     }
 
     void settingsDialogOpensOnItsFirstField()

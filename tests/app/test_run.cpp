@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -417,6 +418,42 @@ private slots:
         QTRY_VERIFY(box.horizontalScrollBar()->maximum() + box.verticalScrollBar()->maximum() > 0);  // it pans
         QTest::mouseClick(window_->tbZoomFit, Qt::LeftButton);
         QCOMPARE(window_->ResultsImage()->size(), fitted);
+    }
+
+    void printingTurnsThePageToTheSheet()
+    {
+        FillRow(Parts(), 1, {"2000", "300", "1", "", "long"});
+        FillRow(Parts(), 2, {"300", "2000", "1", "", "tall"});
+        FillRow(Stock(), 1, {"2100", "400", "1", "", "wide"});
+        FillRow(Stock(), 2, {"400", "2100", "1", "", "high"});
+        window_->TechnicalSettings().cbRoundFractionsTo->setCurrentIndex(0);
+        QVERIFY(Start());
+        QCOMPARE(window_->pcResults->count(), 2);
+        const QString file = File("turned.pdf");
+        prompts_.run_modal = [file](QDialog& dialog) {
+            QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(file);
+            printer->setPrintRange(QPrinter::AllPages);
+            return int(QDialog::Accepted);
+        };
+        QTest::mouseClick(window_->tbPrintResults, Qt::LeftButton);
+        QFile pdf(file);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QString content = QString::fromLatin1(pdf.readAll());
+        QStringList shapes;
+        const QRegularExpression box(QStringLiteral("/MediaBox \\[\\s*0 0 ([0-9.]+) ([0-9.]+)"));
+        for (auto it = box.globalMatch(content); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            shapes << (match.captured(1).toDouble() > match.captured(2).toDouble() ? "landscape" : "portrait");
+        }
+        QList<bool> tall;
+        for (int k = 0; k < window_->Engine().solutions_2d.Count(); ++k) {
+            const Solution2D& layout = *window_->Engine().solutions_2d.Get(k);
+            tall << (layout.sheet_width.AsDouble() > layout.sheet_length.AsDouble());
+        }
+        QCOMPARE(shapes.size(), 2);
+        for (int k = 0; k < 2; ++k) QCOMPARE(shapes[k], QString::fromLatin1(tall[k] ? "portrait" : "landscape"));
     }
 
     void printRangesPickTheLayouts_data()
