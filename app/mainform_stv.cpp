@@ -41,6 +41,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/Utils_interface_stv.h"
+#include "app/safe_save_qt.h"
 #include "app/about_stv.h"
 #include "app/data_grid.h"
 #include "app/locale_stv.h"
@@ -891,7 +892,7 @@ void Tf2D::tbSaveResultsClick()
     prompt.confirm_overwrite = true;
     const QString name = Prompts().save_file(this, prompt);
     if (name.isEmpty()) return;
-    if (!results_image_->pixmap().toImage().save(name, "BMP"))
+    if (!SaveImageSafely(results_image_->pixmap().toImage(), name, "BMP"))
         Inform(this, QStringLiteral("The file could not be written:\n") + QDir::toNativeSeparators(name));
 }
 

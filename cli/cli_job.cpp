@@ -27,18 +27,27 @@ bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_csv)(Array&, const std::filesystem::path&, wchar_t, issue_list*), std::string& error)
 {
     const std::string ext = LowerExtension(file);
-    if (!std::filesystem::exists(file)) {
+    std::error_code missing;
+    if (!std::filesystem::exists(file, missing) && !missing) {
         error = file + ": file not found";
         return false;
     }
     issue_list issues;
     if (ext == ".xml") {
         if (!read_xml(array, file, &issues)) {
+            if (!issues.empty() && issues[0].kind == list_file_issue::file_unreadable) {
+                error = file + ": " + issues[0].text;
+                return false;
+            }
             error = file + ": not a list file (not well-formed XML, or no data element with its list)";
             return false;
         }
     } else if (ext == ".csv") {
         if (!read_csv(array, file, static_cast<wchar_t>(separator), &issues)) {
+            if (!issues.empty() && issues[0].kind == list_file_issue::file_unreadable) {
+                error = file + ": " + issues[0].text;
+                return false;
+            }
             error = file + ": empty or unreadable CSV file";
             return false;
         }
@@ -47,6 +56,10 @@ bool ReadList(const std::string& file, char separator, Array& array,
         return false;
     }
     for (const list_file_issue& issue : issues) {
+        if (issue.kind == list_file_issue::file_unreadable) {
+            error = file + ": " + issue.text;
+            return false;
+        }
         if (issue.kind == list_file_issue::quantity_not_an_integer) {
             array[issue.row].quantity = 1;
             continue;

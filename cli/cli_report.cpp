@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sstream>
 
+#include "cli/cli_outputs.h"
 #include "cli/json_writer.h"
+#include "util/safe_file.h"
 #include "util/utf8.h"
 
 namespace {
@@ -14,7 +16,9 @@ namespace {
 std::string Text(const fractional_double& v) { return WideToUtf8(v.FormatDisplay(L'.')); }
 std::string Text(const my_w_string& s) { return WideToUtf8(s.str()); }
 // Names in the summary; an empty one would leave a gap in the sentence.
-std::string Name(const my_w_string& s) { return s.empty() ? std::string("(none)") : Text(s); }
+// Control characters from the lists are escaped on the terminal.
+std::string Shown(const my_w_string& s) { return EscapeControls(Text(s)); }
+std::string Name(const my_w_string& s) { return s.empty() ? std::string("(none)") : Shown(s); }
 
 // The waste share cut (not rounded) to two decimals, as the drawings show it.
 std::string Percent(double part, double whole)
@@ -74,7 +78,7 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             out << "    " << Text(piece.horizontal_size) << " x " << Text(piece.vertical_size) << " at ("
                 << Text(piece.x1) << ", " << Text(piece.y1) << ")";
             if (piece.rotated) out << " turned";
-            if (!piece.label.empty()) out << "  " << Text(piece.label);
+            if (!piece.label.empty()) out << "  " << Shown(piece.label);
             out << "\n";
         }
     }
@@ -86,7 +90,7 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             << "\n";
         for (const auto& piece : layout->pieces) {
             out << "    " << Text(piece.length) << "  angles " << piece.angle1 << "/" << piece.angle2;
-            if (!piece.label.empty()) out << "  " << Text(piece.label);
+            if (!piece.label.empty()) out << "  " << Shown(piece.label);
             out << "\n";
         }
     }
@@ -105,7 +109,8 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
     if (!unplaced.empty()) {
         out << "\nNot placed\n";
         for (const auto& u : unplaced)
-            out << "  " << (u.label.empty() ? std::string("(no label)") : WideToUtf8(u.label)) << " x " << u.count
+            out << "  " << (u.label.empty() ? std::string("(no label)") : EscapeControls(WideToUtf8(u.label)))
+                << " x " << u.count
                 << "  (part " << u.source_index + 1 << ")\n";
     }
 }
@@ -254,15 +259,11 @@ void WriteUtilization(json_writer& j, const char* key, const material_utilizatio
 
 }  // namespace
 
-bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status)
+bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status,
+               std::string& error)
 {
-    // Written beside the target and moved over it, so a failed write leaves no half file.
-    const std::filesystem::path target(file);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
+    std::ostringstream out;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
         json_writer j(out);
         const parameters_as_number_2d& p = job.parameters;
         j.BeginObject().Field("status", status).Field("decimal", job.decimal_input);
@@ -299,19 +300,6 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
         j.EndArray();
         j.EndObject();
         out << '\n';
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    return SaveOutputFile(file, out.str(), error);
 }

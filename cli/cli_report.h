@@ -18,5 +18,7 @@ std::vector<unplaced_part> FindUnplacedParts(const stavora_2d& facade);
 // The readable summary: layouts, totals per material, unplaced parts.
 void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status);
 
-// The whole result for programs; false when the file cannot be written.
-bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status);
+// The whole result for programs, saved whole or not at all; false with `error` when the file
+// cannot be written.
+bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status,
+               std::string& error);

@@ -346,6 +346,9 @@ std::string fractional_double::FormatFile() const
         // Keeps the text within 100 bytes for absurdly large wholes.
         if (out.size() > 50) {
             out = stv::text::FormatGeneral(whole, 17);
+        } else if (numerator != 0 && SignOf(whole) < 0 && std::fabs(whole) < 2 * kTol) {
+            // The whole lends its sign to the fraction: six places would round it to where it lends none.
+            out = stv::text::FormatShortestFixed(whole);
         }
     }
     if (numerator != 0) {
