@@ -7,6 +7,8 @@
 
 class genome_operators {
 public:
+    // From this many runs in a group, a random run order is a shuffle instead of c(c-1)/2 adjacent swaps.
+    static constexpr int32_t kShuffledRunCount = 1000;
     // How the single-key initial orders leave pieces that compare equal.
     enum class equal_keys { keep_order, any_order };
     void Bind(const std::vector<part2d>& pieces, const decode_input& input, equal_keys equal);
