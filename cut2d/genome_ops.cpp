@@ -113,9 +113,8 @@ void genome_operators::RandomRunOrder(Cut2DXChromosomeGuillotine& ind)
     for (int32_t g = 0; g < input_->group_count(); ++g) {
         FormRuns(g);
         const int32_t runs = static_cast<int32_t>(run_start_.size());
-        if (runs >= kShuffledRunCount) {
-            // c(c-1)/2 swaps grow quadratically (2e8 draws for 20,000 runs, for each individual);
-            // a shuffle gives a random order in c-1 steps. The draws give 15 bits each.
+        if (shuffle_runs_ && runs > 1) {
+            // The draws give 15 bits each.
             for (int32_t r = runs - 1; r > 0; --r) {
                 const int32_t draw = stv::RandomDraw() << 15 | stv::RandomDraw();
                 const size_t j = static_cast<size_t>(draw % (r + 1));

@@ -54,6 +54,9 @@ void RunJob(int count)
     const auto start = std::chrono::steady_clock::now();
     const run_result result = facade.Run({});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double piece_area = 0.0;
+    for (const auto& p : parts) piece_area += p.length.AsDouble() * p.width.AsDouble();
+    const int bound = static_cast<int>(std::ceil(piece_area / (2800.0 * 2070.0) - 1e-9));
     int sheets = 0, placed = 0;
     for (const auto& l : facade.solutions_2d) {
         sheets += l->repetitions;
@@ -61,8 +64,8 @@ void RunJob(int count)
     }
     rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("%7d distinct parts  status %d  %9.2f s  sheets %5d  placed %7d  peak memory %7.1f MB\n", count,
-                result.status, seconds, sheets, placed, usage.ru_maxrss / 1024.0);
+    std::printf("%7d distinct parts  status %d  %9.2f s  sheets %5d  bound %5d  placed %7d  peak memory %7.1f MB\n",
+                count, result.status, seconds, sheets, bound, placed, usage.ru_maxrss / 1024.0);
     std::fflush(stdout);
 }
 
