@@ -41,6 +41,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/Utils_interface_stv.h"
+#include "app/recovery_stv.h"
 #include "app/safe_save_qt.h"
 #include "app/about_stv.h"
 #include "app/data_grid.h"
@@ -1239,6 +1240,17 @@ void Tf2D::FormShow()
     parts_dialog_directory_ = QDir::currentPath();
     EnsureRowCount(*sgParts, kGridRowCount);
     EnsureRowCount(*sgStock, kGridRowCount);
+
+    recovery_ = new TPartsRecovery(this, environment_.data_directory, sgParts->model(),
+        {[this] { return parts_modified_; },
+         [this](const QString& file) { return engine_->SavePartListXml(ToPath(file), callbacks_->GatherParts()); },
+         [this](const QString& file) {
+             parts_modified_ =
+                 engine_->OpenPartListXml(ToPath(file), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
+             EnsureRowCount(*sgParts, kGridRowCount);
+             return parts_modified_;
+         }});
+    QTimer::singleShot(0, recovery_, &TPartsRecovery::OfferRestore);
 }
 
 void Tf2D::ReadStockAtStart()
@@ -1281,6 +1293,7 @@ void Tf2D::FormClose()
             ThrowFileError("The file could not be written:", file_name);
     });
     Guarded([this] { OfferToSaveParts(); });
+    if (recovery_) recovery_->Discard();
 
     parameters_as_number_2d parameters;
     CollectParameters(*fTechnicalSettings_, parameters);

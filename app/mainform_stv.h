@@ -32,6 +32,7 @@ class QToolButton;
 class Callbacks_stv;
 class TfAbout;
 class TfTechnicalSettings;
+class TPartsRecovery;
 
 // Where the window keeps its settings and the stock list; tests point these at temporary places.
 struct app_environment {
@@ -242,6 +243,7 @@ private:
     std::unique_ptr<stavora_2d> engine_;
     TfTechnicalSettings* fTechnicalSettings_ = nullptr;
     TfAbout* fAbout_ = nullptr;
+    TPartsRecovery* recovery_ = nullptr;  // unsaved parts kept in the data folder
     std::unique_ptr<Callbacks_stv> callbacks_;
 
     bool shown_ = false;
