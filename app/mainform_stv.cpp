@@ -36,6 +36,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QAction>
+#include <QIcon>
+#include <QKeySequence>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -45,10 +49,18 @@
 #include "app/safe_save_qt.h"
 #include "app/about_stv.h"
 #include "app/data_grid.h"
+#include "app/file_commands.h"
+#include "app/flow_bar.h"
+#include "app/results_view.h"
+#include "app/list_file_open.h"
 #include "app/locale_stv.h"
+#include "app/qt_translations.h"
+#include "app/report_commands.h"
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
+#include "app/unplaced_parts.h"
 #include "i18n/ui_texts.h"
+#include "i18n/window_texts.h"
 #include "model/Ufractions_long.h"
 #include "model/Utils_fractions_vcl.h"
 
@@ -56,52 +68,14 @@ namespace {
 
 QString Text(ui_text entry) { return ToQString(UiText(entry)); }
 
-// A file could not be read or written; the command stops with this message.
-class file_error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-[[noreturn]] void ThrowFileError(const char* what, const QString& file_name)
+// A grid's title as a word in a sentence: "PARTS" becomes "Parts".
+QString GridTitle(ui_text entry)
 {
-    throw file_error((QString::fromLatin1(what) + QStringLiteral("\n") + QDir::toNativeSeparators(file_name))
-                         .toStdString());
+    const QString title = Text(entry);
+    return title.left(1).toUpper() + title.mid(1).toLower();
 }
 
-// Hands every keystroke of a cell editor to the window at once, as the cell's new text.
-class grid_delegate : public QStyledItemDelegate {
-public:
-    using edit_handler = std::function<void(int column, int row, QLineEdit& editor)>;
-
-    grid_delegate(QObject* parent, edit_handler on_edit) : QStyledItemDelegate(parent), on_edit_(std::move(on_edit)) {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            const QPersistentModelIndex cell(index);
-            connect(line, &QLineEdit::textEdited, this, [this, line, cell] {
-                if (!cell.isValid()) return;
-                emit const_cast<grid_delegate*>(this)->commitData(line);
-                if (on_edit_) on_edit_(cell.column(), cell.row() + 1, *line);
-            });
-        }
-        return editor;
-    }
-
-    // Keeps the caret where it is when the cell is written back while it is being edited.
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->text() == index.data(Qt::EditRole).toString())
-            return;
-        QStyledItemDelegate::setEditorData(editor, index);
-    }
-
-private:
-    edit_handler on_edit_;
-};
-
-QToolButton* MakeButton(QToolBar* bar, const char* name, QStyle::StandardPixmap icon)
+QToolButton* MakeButton(flow_bar* bar, const char* name, QStyle::StandardPixmap icon)
 {
     auto* button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
@@ -110,6 +84,33 @@ QToolButton* MakeButton(QToolBar* bar, const char* name, QStyle::StandardPixmap 
     button->setAutoRaise(true);
     bar->addWidget(button);
     return button;
+}
+
+// Zoom buttons show the theme's icon where there is one, else a sign.
+QToolButton* MakeZoomButton(flow_bar* bar, const char* name, const char* icon, const char* sign)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(icon));
+    if (themed.isNull())
+        button->setText(QString::fromUtf8(sign));
+    else
+        button->setIcon(themed);
+    button->setAutoRaise(true);
+    bar->addWidget(button);
+    return button;
+}
+
+// A command's caption with its keys, for tool tips: "Open (Ctrl+O)".
+QString WithKeys(const QString& caption, const QAction& action)
+{
+    QString text = caption;
+    text.remove(QLatin1Char('&'));
+    const QList<QKeySequence> keys = action.shortcuts();
+    if (keys.isEmpty()) return text;
+    QStringList names;
+    for (const QKeySequence& key : keys) names << key.toString(QKeySequence::NativeText);
+    return text + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
 QComboBox* MakeGrainCombo(QTableWidget& grid, const char* name)
@@ -161,15 +162,17 @@ Tf2D::Tf2D(app_environment environment, QWidget* parent)
     BuildWindow();
     callbacks_ = std::make_unique<Callbacks_stv>(*sgParts, *sgStock, *fTechnicalSettings_,
                                                  [this] { return cbLanguage->currentIndex(); });
-    sd_parts_file_name_.clear();
-    od_parts_file_name_.clear();
-    parts_modified_ = false;
-    last_stock_cell_ = grid_cell{0, 1};
-    last_parts_cell_ = grid_cell{0, 1};
+    undo_stack_ = new QUndoStack(this);
+    auto denominator = [this] { return RoundingDenominator(); };
+    parts_editor_ = new grid_editor(*sgParts, *cbPartGrain, true, *undo_stack_, denominator,
+                                    [] { return GridTitle(ui_text::Parts); }, *this, [this] { GridChanged(true); });
+    stock_editor_ = new grid_editor(*sgStock, *cbStockGrain, false, *undo_stack_, denominator,
+                                    [] { return GridTitle(ui_text::Stock); }, *this, [this] { GridChanged(false); });
+    results_ = new results_view(*pcResults, *engine_, [this] { return DisplayFlags(); }, drawing_font_, *this);
+    parts_files_ = std::make_unique<parts_file_commands>(
+        *this, *engine_, *callbacks_, *parts_editor_, [this] { ClearResults(); }, [this] { UpdateTitle(); });
+    BuildActions();
     connect(qApp, &QApplication::focusChanged, this, &Tf2D::OnFocusChanged);
-    pattern_ = MakeHatchPattern();
-    pcResults->tabBar()->setMouseTracking(true);
-    pcResults->tabBar()->installEventFilter(this);
     run_watcher_ = new QFutureWatcher<run_outcome>(this);
     connect(run_watcher_, &QFutureWatcher<run_outcome>::finished, this,
             [this] { RunEnded(run_watcher_->future().result()); });
@@ -180,6 +183,9 @@ Tf2D::~Tf2D()
     // The worker uses the facade; it has to be done before the facade goes.
     if (run_watcher_ && run_watcher_->isRunning()) run_watcher_->waitForFinished();
     if (running_) QApplication::restoreOverrideCursor();
+    // Its commands point into the grids; it goes first, quietly.
+    undo_stack_->disconnect();
+    delete undo_stack_;
 }
 
 void Tf2D::BuildWindow()
@@ -207,6 +213,7 @@ void Tf2D::BuildWindow()
     StatusBar1->addPermanentWidget(run_progress_bar_);
     run_progress_label_->hide();
     run_progress_bar_->hide();
+    report_commands_ = new report_commands(*this);
 }
 
 void Tf2D::BuildDataPanel()
@@ -223,7 +230,7 @@ void Tf2D::BuildDataPanel()
     title_font.setBold(true);
 
     auto* parts_section = new QWidget(Splitter2);
-    ToolBar2 = new QToolBar(parts_section);
+    ToolBar2 = new flow_bar(parts_section);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     lParts = new QLabel(ToolBar2);
     lParts->setObjectName(QStringLiteral("lParts"));
@@ -233,7 +240,10 @@ void Tf2D::BuildDataPanel()
     tbOpenParts = MakeButton(ToolBar2, "tbOpenParts", QStyle::SP_DialogOpenButton);
     tbSaveParts = MakeButton(ToolBar2, "tbSaveParts", QStyle::SP_DialogSaveButton);
     tbSavePartsAs = MakeButton(ToolBar2, "tbSavePartsAs", QStyle::SP_DriveFDIcon);
-    sgParts = new QTableWidget(parts_section);
+    tbUndo = MakeButton(ToolBar2, "tbUndo", QStyle::SP_ArrowBack);
+    tbRedo = MakeButton(ToolBar2, "tbRedo", QStyle::SP_ArrowForward);
+    for (QToolButton* button : {tbUndo, tbRedo}) button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    sgParts = new data_grid_view(parts_section);
     sgParts->setObjectName(QStringLiteral("sgParts"));
     SetupDataGrid(*sgParts);
     auto* parts_layout = new QVBoxLayout(parts_section);
@@ -243,14 +253,14 @@ void Tf2D::BuildDataPanel()
     parts_layout->addWidget(sgParts, 1);
 
     auto* stock_section = new QWidget(Splitter2);
-    tInventory = new QToolBar(stock_section);
+    tInventory = new flow_bar(stock_section);
     tInventory->setObjectName(QStringLiteral("tInventory"));
     lStock = new QLabel(tInventory);
     lStock->setObjectName(QStringLiteral("lStock"));
     lStock->setFont(title_font);
     tInventory->addWidget(lStock);
     tbClearStock = MakeButton(tInventory, "tbClearStock", QStyle::SP_DialogResetButton);
-    sgStock = new QTableWidget(stock_section);
+    sgStock = new data_grid_view(stock_section);
     sgStock->setObjectName(QStringLiteral("sgStock"));
     SetupDataGrid(*sgStock);
     sgStock->setFrameShape(QFrame::NoFrame);
@@ -274,9 +284,6 @@ void Tf2D::BuildDataPanel()
     connect(cbPartGrain, &QComboBox::activated, this, &Tf2D::cbPartGrainChange);
     connect(cbStockGrain, &QComboBox::activated, this, &Tf2D::cbStockGrainChange);
 
-    ConnectGrid(*sgParts);
-    ConnectGrid(*sgStock);
-
     connect(tbClearParts, &QToolButton::clicked, this, &Tf2D::tbClearPartsClick);
     connect(tbOpenParts, &QToolButton::clicked, this, &Tf2D::tbOpenPartsClick);
     connect(tbSaveParts, &QToolButton::clicked, this, &Tf2D::tbSavePartsClick);
@@ -288,10 +295,11 @@ void Tf2D::BuildResultsPanel()
 {
     pResults = new QWidget(this);
     pResults->setObjectName(QStringLiteral("pResults"));
+    // A click into the results takes the focus from a grid, so that its last cell is checked.
+    pResults->setFocusPolicy(Qt::ClickFocus);
 
-    tControl = new QToolBar(pResults);
+    tControl = new flow_bar(pResults);
     tControl->setObjectName(QStringLiteral("tControl"));
-    tControl->setIconSize(QSize(32, 32));
     tbStart = MakeButton(tControl, "tbStart", QStyle::SP_MediaPlay);
     tbSaveResults = MakeButton(tControl, "tbSaveResults", QStyle::SP_DialogSaveButton);
     tbPrintResults = MakeButton(tControl, "tbPrintResults", QStyle::SP_FileDialogContentsView);
@@ -308,7 +316,7 @@ void Tf2D::BuildResultsPanel()
     cbLanguage->setCurrentIndex(kEnglishLanguageIndex);
     tControl->addWidget(cbLanguage);
 
-    tbInterfaceOptions = new QToolBar(pResults);
+    tbInterfaceOptions = new flow_bar(pResults);
     tbInterfaceOptions->setObjectName(QStringLiteral("tbInterfaceOptions"));
     cbShowPartSize = new QCheckBox(tbInterfaceOptions);
     cbShowPartSize->setObjectName(QStringLiteral("cbShowPartSize"));
@@ -323,6 +331,9 @@ void Tf2D::BuildResultsPanel()
     bbFont->setObjectName(QStringLiteral("bbFont"));
     for (QWidget* option : std::initializer_list<QWidget*>{cbShowPartSize, cbShowWasteSize, cbShowPartLabel, bbFont})
         tbInterfaceOptions->addWidget(option);
+    tbZoomIn = MakeZoomButton(tbInterfaceOptions, "tbZoomIn", "zoom-in", "+");
+    tbZoomOut = MakeZoomButton(tbInterfaceOptions, "tbZoomOut", "zoom-out", "\u2212");
+    tbZoomFit = MakeZoomButton(tbInterfaceOptions, "tbZoomFit", "zoom-fit-best", "\u2922");
 
     pcResults = new QTabWidget(pResults);
     pcResults->setObjectName(QStringLiteral("pcResults"));
@@ -334,7 +345,7 @@ void Tf2D::BuildResultsPanel()
     layout->addWidget(tbInterfaceOptions);
     layout->addWidget(pcResults, 1);
 
-    connect(tbStart, &QToolButton::clicked, this, &Tf2D::tbStartClick);
+    connect(tbStart, &QToolButton::clicked, this, &Tf2D::tbStartOrStop);
     connect(tbSaveResults, &QToolButton::clicked, this, &Tf2D::tbSaveResultsClick);
     connect(tbPrintResults, &QToolButton::clicked, this, &Tf2D::tbPrintResultsClick);
     connect(tbSettings, &QToolButton::clicked, this, &Tf2D::tbSettingsClick);
@@ -347,125 +358,91 @@ void Tf2D::BuildResultsPanel()
     connect(pcResults, &QTabWidget::currentChanged, this, &Tf2D::pcResultsChange);
 }
 
-void Tf2D::ConnectGrid(QTableWidget& grid)
+// ---- Commands and their keys ----
+
+QAction* Tf2D::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
+
+grid_editor& Tf2D::FocusedEditor()
 {
-    QTableWidget* g = &grid;
-    grid.setItemDelegate(new grid_delegate(&grid, [this, g](int column, int row, QLineEdit& editor) {
-        SetEditText(*g, column, row, editor);
-    }));
-    connect(&grid, &QTableWidget::currentCellChanged, this,
-            [this, g](int row, int column, int, int) { OnCurrentCellChanged(*g, row, column); });
-    // The grain combo follows its cell when the grid scrolls.
-    auto follow = [this, g] {
-        QComboBox* combo = g == sgParts ? cbPartGrain : cbStockGrain;
-        if (combo->isVisible() && g->currentRow() >= 0) PlaceGrainCombo(*g, *combo, g->currentRow() + 1);
+    return Within(QApplication::focusWidget(), sgStock) ? *stock_editor_ : *parts_editor_;
+}
+
+void Tf2D::BuildActions()
+{
+    auto make = [this](const char* name, QList<QKeySequence> keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
     };
-    connect(grid.verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
-    connect(grid.horizontalScrollBar(), &QScrollBar::valueChanged, this, follow);
-    connect(grid.horizontalHeader(), &QHeaderView::sectionResized, this, follow);
-    restoring_cell_ = true;
-    grid.setCurrentCell(0, 0);
-    restoring_cell_ = false;
+    make("actOpen", {QKeySequence::Open}, &Tf2D::tbOpenPartsClick);
+    make("actSave", {QKeySequence::Save}, &Tf2D::tbSavePartsClick);
+    make("actSaveAs", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &Tf2D::tbSavePartsAsClick);
+    make("actPrint", {QKeySequence::Print}, &Tf2D::tbPrintResultsClick);
+    make("actStart", {QKeySequence(Qt::Key_F5)}, &Tf2D::tbStartClick);
+    make("actStop", {QKeySequence(Qt::Key_Escape)}, &Tf2D::StopRun)->setEnabled(false);
+    make("actHelp", {QKeySequence::HelpContents}, &Tf2D::tbHelpClick);
+    make("actUndo", {QKeySequence::Undo}, [this] { undo_stack_->undo(); })->setEnabled(false);
+    make("actRedo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+         [this] { undo_stack_->redo(); })
+        ->setEnabled(false);
+    make("actZoomIn", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { results_->ZoomIn(); });
+    make("actZoomOut", {QKeySequence::ZoomOut}, [this] { results_->ZoomOut(); });
+    make("actZoomFit", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { results_->FitToWindow(); });
+    connect(undo_stack_, &QUndoStack::canUndoChanged, this, [this](bool can) {
+        Action("actUndo")->setEnabled(can && !running_);
+        tbUndo->setEnabled(can && !running_);
+    });
+    connect(undo_stack_, &QUndoStack::canRedoChanged, this, [this](bool can) {
+        Action("actRedo")->setEnabled(can && !running_);
+        tbRedo->setEnabled(can && !running_);
+    });
+    tbUndo->setEnabled(false);
+    tbRedo->setEnabled(false);
+    connect(tbUndo, &QToolButton::clicked, undo_stack_, &QUndoStack::undo);
+    connect(tbRedo, &QToolButton::clicked, undo_stack_, &QUndoStack::redo);
+    connect(tbZoomIn, &QToolButton::clicked, this, [this] { results_->ZoomIn(); });
+    connect(tbZoomOut, &QToolButton::clicked, this, [this] { results_->ZoomOut(); });
+    connect(tbZoomFit, &QToolButton::clicked, this, [this] { results_->FitToWindow(); });
+
+    // The spreadsheet commands, in the grids' context menus and on their keys while a grid has the focus.
+    auto grid_action = [this](const char* name, QList<QKeySequence> keys, std::function<void(grid_editor&)> command) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, command] { command(FocusedEditor()); });
+        for (QTableWidget* grid : {sgParts, sgStock}) grid->addAction(action);
+        return action;
+    };
+    grid_action("actCopy", {QKeySequence::Copy}, [](grid_editor& editor) { editor.CopySelection(); });
+    grid_action("actPaste", {QKeySequence::Paste}, [](grid_editor& editor) { editor.Paste(); });
+    grid_action("actClearCells", {QKeySequence::Delete}, [](grid_editor& editor) { editor.ClearSelectedCells(); });
+    grid_action("actInsertRow", {QKeySequence(Qt::CTRL | Qt::Key_Insert)}, [](grid_editor& editor) { editor.InsertRow(); });
+    grid_action("actDeleteRow", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, [](grid_editor& editor) { editor.DeleteRows(); });
+    for (QTableWidget* grid : {sgParts, sgStock}) grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 // ---- Grid cells ----
 
 int Tf2D::RoundingDenominator() const { return fTechnicalSettings_->RoundingDenominator(); }
 
-bool Tf2D::CellIsValid(const QTableWidget& grid, int column, int row) const
+bool Tf2D::CellIsValid(const QTableWidget& grid, int column, int row) const { return ::CellIsValid(grid, column, row); }
+
+bool Tf2D::sgPartsSelectCell(int column, int row) { return parts_editor_->SelectCell(column, row); }
+bool Tf2D::sgStockSelectCell(int column, int row) { return stock_editor_->SelectCell(column, row); }
+void Tf2D::sgPartsExit() { parts_editor_->Exit(); }
+void Tf2D::sgStockExit() { stock_editor_->Exit(); }
+void Tf2D::sgPartsSetEditText(int column, int row, QLineEdit& editor) { parts_editor_->SetEditText(column, row, editor); }
+void Tf2D::sgStockSetEditText(int column, int row, QLineEdit& editor) { stock_editor_->SetEditText(column, row, editor); }
+
+void Tf2D::GridChanged(bool parts)
 {
-    const QString text = CellText(grid, column, row).trimmed();
-    if (text.isEmpty()) return true;
-    if (column == 0 || column == 1) {
-        fractional_double value;
-        if (!value.ParseWide(ToWide(text), LocaleDecimalSeparator())) return false;
-        return value.Value() >= -fractional_double::kTolerance;
-    }
-    if (column == 2) {
-        const auto quantity = ParseInteger(text);
-        return quantity && *quantity >= 1;
-    }
-    return true;
+    if (parts) parts_files_->SetModified(true);
+    ClearResults();
 }
-
-void Tf2D::RoundCell(QTableWidget& grid, int column, int row)
-{
-    if (column != 0 && column != 1) return;
-    const QString text = CellText(grid, column, row).trimmed();
-    if (text.isEmpty()) return;
-    const wchar_t separator = LocaleDecimalSeparator();
-    fractional_double value = grid_text_to_fraction(ToWide(text), separator);
-    if (RoundsUp(grid))
-        value.RoundUpTo(RoundingDenominator());
-    else
-        value.RoundDownTo(RoundingDenominator());
-    SetCellText(grid, column, row, ToQString(value.FormatDisplay(separator)));
-}
-
-void Tf2D::RoundGrid(QTableWidget& grid)
-{
-    const wchar_t separator = LocaleDecimalSeparator();
-    const int row_count = RowCount(grid);
-    for (int r = 1; r < row_count; ++r)
-        for (int c = 0; c < 2; ++c) {
-            // A cell that is not a number is left for the validation to name.
-            const QString text = CellText(grid, c, r).trimmed();
-            if (!text.isEmpty() && grid_text_is_number(ToWide(text), separator)) RoundCell(grid, c, r);
-        }
-}
-
-bool Tf2D::SelectCell(QTableWidget& grid, grid_cell& last, int column, int row)
-{
-    if (!CellIsValid(grid, last.column, last.row)) {
-        Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + CellText(grid, last.column, last.row));
-        return false;
-    }
-    RoundCell(grid, last.column, last.row);
-    QComboBox& combo = &grid == sgParts ? *cbPartGrain : *cbStockGrain;
-    if (column == kGrainColumn && row > 0)
-        PlaceGrainCombo(grid, combo, row);
-    else
-        combo.hide();
-    last = grid_cell{column, row};
-    return true;
-}
-
-bool Tf2D::sgPartsSelectCell(int column, int row) { return SelectCell(*sgParts, last_parts_cell_, column, row); }
-bool Tf2D::sgStockSelectCell(int column, int row) { return SelectCell(*sgStock, last_stock_cell_, column, row); }
-
-void Tf2D::OnCurrentCellChanged(QTableWidget& grid, int table_row, int column)
-{
-    if (restoring_cell_ || table_row < 0 || column < 0) return;
-    const bool allowed = &grid == sgParts ? sgPartsSelectCell(column, table_row + 1)
-                                          : sgStockSelectCell(column, table_row + 1);
-    if (allowed) return;
-    // The move has already happened in the table: put the cursor back on the refused cell.
-    const grid_cell last = &grid == sgParts ? last_parts_cell_ : last_stock_cell_;
-    restoring_cell_ = true;
-    grid.setCurrentCell(last.row - 1, last.column);
-    restoring_cell_ = false;
-    // A mouse press selects the clicked cell after this signal; select the refused cell again.
-    QPointer<QTableWidget> guarded(&grid);
-    QTimer::singleShot(0, this, [this, guarded, last] {
-        if (!guarded) return;
-        restoring_cell_ = true;
-        guarded->setCurrentCell(last.row - 1, last.column);
-        restoring_cell_ = false;
-    });
-}
-
-void Tf2D::ExitGrid(QTableWidget& grid, const grid_cell& last)
-{
-    if (!CellIsValid(grid, last.column, last.row)) {
-        Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + CellText(grid, last.column, last.row));
-        SetCellText(grid, last.column, last.row, QString());
-        return;
-    }
-    RoundCell(grid, last.column, last.row);
-}
-
-void Tf2D::sgPartsExit() { ExitGrid(*sgParts, last_parts_cell_); }
-void Tf2D::sgStockExit() { ExitGrid(*sgStock, last_stock_cell_); }
 
 void Tf2D::OnFocusChanged(QWidget* old_focus, QWidget* new_focus)
 {
@@ -475,46 +452,15 @@ void Tf2D::OnFocusChanged(QWidget* old_focus, QWidget* new_focus)
     if (Within(old_focus, sgStock) && !Within(new_focus, sgStock)) sgStockExit();
 }
 
-void Tf2D::SetEditText(QTableWidget& grid, int column, int row, QLineEdit& editor)
-{
-    // The grain is chosen with the combo only.
-    if (column == kGrainColumn) {
-        editor.clear();
-        SetCellText(grid, column, row, QString());
-    }
-    if (&grid == sgParts) parts_modified_ = true;
-    ClearResults();
-}
-
-void Tf2D::sgPartsSetEditText(int column, int row, QLineEdit& editor) { SetEditText(*sgParts, column, row, editor); }
-void Tf2D::sgStockSetEditText(int column, int row, QLineEdit& editor) { SetEditText(*sgStock, column, row, editor); }
-
-void Tf2D::PlaceGrainCombo(QTableWidget& grid, QComboBox& combo, int row)
-{
-    const QRect cell = grid.visualRect(grid.model()->index(row - 1, kGrainColumn));
-    combo.setGeometry(cell.left(), cell.top(), cell.width(), cell.height());
-    combo.setCurrentIndex(combo.findText(CellText(grid, kGrainColumn, row), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    combo.show();
-    combo.raise();
-}
-
-void Tf2D::GrainChosen(QTableWidget& grid, QComboBox& combo)
-{
-    if (grid.currentRow() >= 0 && grid.currentColumn() >= 0)
-        SetCellText(grid, grid.currentColumn(), grid.currentRow() + 1, combo.currentText());
-    if (&grid == sgParts) parts_modified_ = true;
-    ClearResults();
-}
-
 void Tf2D::cbPartGrainChange()
 {
-    GrainChosen(*sgParts, *cbPartGrain);
+    parts_editor_->GrainChosen();
     cbPartGrainExit();
 }
 
 void Tf2D::cbStockGrainChange()
 {
-    GrainChosen(*sgStock, *cbStockGrain);
+    stock_editor_->GrainChosen();
     sgStock->setFocus();  // keyboard work goes on in the grid, as for the parts
 }
 
@@ -525,20 +471,19 @@ void Tf2D::cbPartGrainExit() { sgParts->setFocus(); }
 void Tf2D::ClearResults()
 {
     engine_->ResetResults();
-    while (pcResults->count() > 0) {
-        QWidget* page = pcResults->widget(0);
-        pcResults->removeTab(0);
-        delete page;
-    }
+    results_->RemoveTabs();
+    if (report_commands_) report_commands_->ShowCutTotals();
 }
 
 // ---- Start ----
 
-bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
+bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up, QStringList* problems)
 {
+    // Every bad cell is named, in one message; a size that is not a number leaves its row as it is.
+    QStringList found;
+    const grid_editor& editor = &grid == sgStock ? *stock_editor_ : *parts_editor_;
     const wchar_t separator = LocaleDecimalSeparator();
     const int denominator = RoundingDenominator();
-    bool result = true;
     const int row_count = RowCount(grid);
     for (int r = 1; r < row_count; ++r) {
         for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, CellText(grid, c, r).trimmed());
@@ -546,13 +491,18 @@ bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
             for (int c = 0; c < kGridColumnCount; ++c) SetCellText(grid, c, r, QString());
             continue;
         }
+        bool sizes_valid = true;
         for (int c = 0; c < 2; ++c) {
+            fractional_double value;
+            if (!value.ParseWide(ToWide(CellText(grid, c, r)), separator) || value.Value() <= fractional_double::kTolerance) {
+                found << editor.CellMessage(c, r);
+                sizes_valid = false;
+            }
+        }
+        for (int c = 0; c < 2 && sizes_valid; ++c) {
             const QString text = CellText(grid, c, r);
             fractional_double value;
-            if (!value.ParseWide(ToWide(text), separator) || value.Value() <= fractional_double::kTolerance) {
-                Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + text);
-                return false;
-            }
+            value.ParseWide(ToWide(text), separator);
             if (round_up)
                 value.RoundUpTo(denominator);
             else
@@ -565,12 +515,14 @@ bool Tf2D::CheckGrid(QTableWidget& grid, bool round_up)
             SetCellText(grid, 2, r, QStringLiteral("1"));
             continue;
         }
-        if (*quantity < 1) {
-            Inform(this, Text(ui_text::InvalidNumber) + QStringLiteral(":") + quantity_text);
-            result = false;
-        }
+        if (*quantity < 1) found << editor.CellMessage(2, r);
     }
-    return result;
+    if (found.isEmpty()) return true;
+    if (problems)
+        *problems << found;
+    else
+        Inform(this, found.join(QLatin1Char('\n')));
+    return false;
 }
 
 bool Tf2D::CheckSettings()
@@ -669,7 +621,14 @@ bool Tf2D::CheckFractions(int32_t& fraction_use_mark) const
 void Tf2D::tbStartClick()
 {
     if (running_) return;
-    if (!CheckGrid(*sgParts, true) || !CheckGrid(*sgStock, false) || !CheckSettings()) return;
+    QStringList problems;
+    const bool parts_valid = CheckGrid(*sgParts, true, &problems);
+    const bool stock_valid = CheckGrid(*sgStock, false, &problems);
+    if (!parts_valid || !stock_valid) {
+        Inform(this, problems.join(QLatin1Char('\n')));
+        return;
+    }
+    if (!CheckSettings()) return;
     all_real_ = CheckRealNumbers(decimal_use_mark_);
     all_fraction_ = CheckFractions(fraction_use_mark_);
     if (decimal_use_mark_ != 0 && fraction_use_mark_ != 0) {
@@ -685,6 +644,31 @@ void Tf2D::tbStartClick()
     });
 }
 
+void Tf2D::tbStartOrStop()
+{
+    if (running_)
+        StopRun();
+    else
+        tbStartClick();
+}
+
+void Tf2D::StopRun()
+{
+    if (!running_ || stopping_) return;
+    stopping_ = true;
+    engine_->RequestStop();
+    tbStart->setEnabled(false);  // the run ends at the end of its current pass
+}
+
+void Tf2D::ShowStartCaption()
+{
+    tbStart->setText(running_ ? ToQString(WindowText(window_text::Stop)) : QStringLiteral("Start"));
+    tbStart->setIcon(style()->standardIcon(running_ ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+    tbStart->setToolTip(running_ ? WithKeys(tbStart->text(), *Action("actStop"))
+                                 : WithKeys(tbStart->text(), *Action("actStart")));
+    tbStart->setEnabled(true);
+}
+
 void Tf2D::StartRun()
 {
     // The input is complete in the facade; until the run ends nothing on this thread touches it
@@ -692,11 +676,12 @@ void Tf2D::StartRun()
     SetRunning(true);
     last_posted_progress_ = run_progress{};
     callbacks_->set_progress_listener([this] {
-        const run_progress now = engine_->last_progress;  // written on this same worker thread
+        const run_progress& last = engine_->last_progress;  // written on this same worker thread
         const run_progress& posted = last_posted_progress_;
-        if (now.group_index == posted.group_index && now.group_count == posted.group_count
-            && now.passes_done == posted.passes_done && now.passes_total == posted.passes_total)
+        if (last.group_index == posted.group_index && last.group_count == posted.group_count
+            && last.passes_done == posted.passes_done && last.passes_total == posted.passes_total)
             return;
+        const run_progress now = last;
         last_posted_progress_ = now;
         QMetaObject::invokeMethod(this, [this, now] { ShowProgress(now); }, Qt::QueuedConnection);
     });
@@ -718,18 +703,32 @@ void Tf2D::ShowProgress(const run_progress& progress)
     if (!running_) return;
     run_progress_bar_->setMaximum(std::max(1, progress.passes_total));
     run_progress_bar_->setValue(std::clamp(progress.passes_done, 0, std::max(1, progress.passes_total)));
-    run_progress_label_->setText(progress.group_count > 1
-                                     ? QStringLiteral("%1 / %2").arg(progress.group_index + 1).arg(progress.group_count)
-                                     : QString());
+    const QString done = QString::number(progress.passes_done);
+    const QString total = QString::number(progress.passes_total);
+    run_progress_label_->setText(
+        progress.material.empty() ? ToQString(WindowText(window_text::ProgressPasses)).arg(done, total)
+                                  : ToQString(WindowText(window_text::ProgressMaterial))
+                                        .arg(ToQString(progress.material), done, total));
 }
 
 void Tf2D::SetRunning(bool running)
 {
     running_ = running;
-    for (QWidget* control : std::initializer_list<QWidget*>{tbStart, tbClearParts, tbOpenParts, tbSaveParts,
-                                                             tbSavePartsAs, tbClearStock, sgParts, sgStock, tbSettings,
-                                                             tbSaveResults, tbPrintResults})
+    stopping_ = false;
+    for (QWidget* control : std::initializer_list<QWidget*>{tbClearParts, tbOpenParts, tbSaveParts, tbSavePartsAs,
+                                                             tbUndo, tbRedo, tbClearStock, sgParts, sgStock,
+                                                             tbSettings, tbSaveResults, tbPrintResults})
         control->setEnabled(!running);
+    for (QAction* action : actions()) action->setEnabled(!running);
+    Action("actStop")->setEnabled(running);
+    if (!running) {
+        Action("actUndo")->setEnabled(undo_stack_->canUndo());
+        Action("actRedo")->setEnabled(undo_stack_->canRedo());
+        tbUndo->setEnabled(undo_stack_->canUndo());
+        tbRedo->setEnabled(undo_stack_->canRedo());
+    }
+    results_->SetBlocked(running);
+    ShowStartCaption();
     run_progress_bar_->setValue(0);
     run_progress_bar_->setVisible(running);
     run_progress_label_->clear();
@@ -744,18 +743,17 @@ void Tf2D::RunEnded(const run_outcome& outcome)
 {
     callbacks_->set_progress_listener({});
     SetRunning(false);
-    for (int32_t k = 0; k < engine_->solutions_2d.Count(); ++k) {
-        AddResultTab();
-        if (k == 0) CreateResultsView();
-    }
-    pcResults->setCurrentIndex(pcResults->count() > 0 ? 0 : -1);
-    // The new pages get their sizes from pending layout requests; the first picture needs them.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    RedrawLayout();
+    results_->ShowLayouts();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
-    else if (outcome.result.status == kRunNotAllPlaced)
-        Inform(this, Text(ui_text::NotAllOptimized));
+    else if (outcome.result.status == kRunRefused)
+        Inform(this, QString::fromStdWString(outcome.result.message));
+    else if (outcome.result.status == kRunNotAllPlaced) {
+        // The message names the parts that were left out and why.
+        const QStringList left_out = UnplacedPartLines(*engine_, GridTitle(ui_text::Parts));
+        Inform(this, left_out.isEmpty() ? Text(ui_text::NotAllOptimized)
+                                        : Text(ui_text::NotAllOptimized) + QStringLiteral("\n\n") + left_out.join(QLatin1Char('\n')));
+    }
     else if (outcome.result.status == kRunNotScalable)
         // A material that was skipped must not look like a finished job.
         Inform(this, QStringLiteral("Some pieces were not optimized: their sizes are too large, or have too many "
@@ -766,42 +764,10 @@ void Tf2D::RunEnded(const run_outcome& outcome)
 
 // ---- Results view ----
 
-QScrollArea* Tf2D::ResultsScrollBox() const { return results_scroll_box_; }
-QLabel* Tf2D::ResultsImage() const { return results_image_; }
-
-void Tf2D::AddResultTab()
-{
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    const int index = pcResults->addTab(page, QString());
-    pcResults->setTabText(index, Text(ui_text::Sheet) + QStringLiteral(" #") + QString::number(index + 1));
-}
-
-void Tf2D::CreateResultsView()
-{
-    QWidget* page = pcResults->currentWidget();
-    if (!page) return;
-    auto* box = new QScrollArea(page);
-    box->setObjectName(QStringLiteral("ResultsScrollBox"));
-    box->setWidgetResizable(false);
-    box->setBackgroundRole(QPalette::Base);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Window, Qt::white);
-    box->setPalette(palette);
-    box->setAutoFillBackground(true);
-    auto* image = new QLabel;
-    image->setObjectName(QStringLiteral("ResultsImage"));
-    image->setCursor(Qt::CrossCursor);
-    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    box->setWidget(image);
-    page->layout()->addWidget(box);
-    // Window, splitter and tab resizing all reach the picture through its box.
-    box->installEventFilter(this);
-    results_scroll_box_ = box;
-    results_image_ = image;
-}
+QScrollArea* Tf2D::ResultsScrollBox() const { return results_->ScrollBox(); }
+QLabel* Tf2D::ResultsImage() const { return results_->Image(); }
+void Tf2D::AddResultTab() { results_->AddResultTab(); }
+void Tf2D::CreateResultsView() { results_->CreateResultsView(); }
 
 layout_display_flags Tf2D::DisplayFlags() const
 {
@@ -809,34 +775,12 @@ layout_display_flags Tf2D::DisplayFlags() const
     flags.show_part_sizes = cbShowPartSize->isChecked();
     flags.show_waste_sizes = cbShowWasteSize->isChecked();
     flags.show_part_labels = cbShowPartLabel->isChecked();
+    if (report_commands_) report_commands_->AddFlags(flags);
     return flags;
 }
 
 void Tf2D::pcResultsChange(int) { RedrawLayout(); }
-
-void Tf2D::RedrawLayout()
-{
-    if (running_ || redrawing_ || !results_scroll_box_ || !results_image_) return;
-    const int index = pcResults->currentIndex();
-    const Solution2D* solution = engine_->solutions_2d.Get(index);
-    QWidget* page = pcResults->widget(index);
-    if (!solution || !page) return;
-    redrawing_ = true;
-    if (results_scroll_box_->parentWidget() != page) {
-        page->layout()->addWidget(results_scroll_box_);
-        results_scroll_box_->show();
-    }
-    // The box fills its page; a page that was not shown yet has not laid it out.
-    results_scroll_box_->setGeometry(page->contentsRect());
-    const QSize box = results_scroll_box_->maximumViewportSize();
-    if (std::optional<QImage> picture =
-            DrawLayoutPicture(*solution, box.width(), box.height(), pattern_, DisplayFlags(), drawing_font_)) {
-        results_image_->setPixmap(QPixmap::fromImage(*picture));
-        results_image_->resize(picture->size());
-    }
-    redrawing_ = false;
-}
-
+void Tf2D::RedrawLayout() { results_->Redraw(); }
 void Tf2D::cbShowPartSizeClick() { RedrawLayout(); }
 
 void Tf2D::resizeEvent(QResizeEvent* event)
@@ -850,123 +794,10 @@ void Tf2D::FormResize()
     if (pcResults && pcResults->count() > 0) RedrawLayout();
 }
 
-bool Tf2D::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == results_scroll_box_ && event->type() == QEvent::Resize) {
-        QTimer::singleShot(0, this, &Tf2D::RedrawLayout);
-    } else if (watched == pcResults->tabBar()) {
-        if (event->type() == QEvent::MouseMove)
-            pcResultsMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
-        else if (event->type() == QEvent::Leave)
-            pcResultsMouseLeave();
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void Tf2D::pcResultsMouseMove(const QPoint& position)
-{
-    QTabBar* bar = pcResults->tabBar();
-    const int index = bar->tabAt(position);
-    const Solution2D* solution = running_ ? nullptr : engine_->solutions_2d.Get(index);
-    if (index < 0 || !solution) {
-        QToolTip::hideText();
-        return;
-    }
-    const QString hint = Text(ui_text::Quantity) + QStringLiteral("=") + QString::number(solution->repetitions);
-    QToolTip::showText(bar->mapToGlobal(position), hint, bar, bar->tabRect(index));
-}
-
-void Tf2D::pcResultsMouseLeave() { QToolTip::hideText(); }
-
-// ---- Pictures and printing ----
-
-void Tf2D::tbSaveResultsClick()
-{
-    const int index = pcResults->currentIndex();
-    if (running_ || pcResults->count() == 0 || index < 0 || index >= engine_->solutions_2d.Count() || !results_image_)
-        return;
-    file_prompt prompt;
-    prompt.caption = Text(ui_text::SaveResults);
-    prompt.file_name = Text(ui_text::Sheet) + QString::number(index + 1);
-    prompt.filter = QStringLiteral("Bitmaps (*.bmp)");
-    prompt.default_suffix = QStringLiteral("bmp");
-    prompt.confirm_overwrite = true;
-    const QString name = Prompts().save_file(this, prompt);
-    if (name.isEmpty()) return;
-    if (!SaveImageSafely(results_image_->pixmap().toImage(), name, "BMP"))
-        Inform(this, QStringLiteral("The file could not be written:\n") + QDir::toNativeSeparators(name));
-}
-
-std::vector<const Solution2D*> Tf2D::LayoutsToPrint(QPrinter& printer) const
-{
-    const int solutions = engine_->solutions_2d.Count();
-    const int tabs = pcResults->count();
-    std::vector<const Solution2D*> layouts;
-    auto add = [&](int number) {  // counted from 1
-        if (number >= 1 && number <= solutions) layouts.push_back(engine_->solutions_2d.Get(number - 1));
-    };
-    switch (printer.printRange()) {
-    case QPrinter::Selection:
-        add(pcResults->currentIndex() + 1);
-        break;
-    case QPrinter::PageRange: {
-        const int last = std::min(printer.toPage(), solutions);
-        for (int i = std::max(printer.fromPage(), 1); i <= last; ++i) add(i);
-        break;
-    }
-    default:
-        for (int i = 1; i <= tabs; ++i) add(i);
-        break;
-    }
-    return layouts;
-}
-
-void Tf2D::PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts)
-{
-    const layout_display_flags flags = DisplayFlags();
-    // Separate jobs to one file would each replace the last: a file gets one page per layout instead.
-    const bool to_file = !printer.outputFileName().isEmpty();
-    QPainter painter;
-    bool first = true;
-    for (const Solution2D* solution : layouts) {
-        printer.setDocName(QStringLiteral("Stavora - Results"));
-        if (!to_file || first) {
-            if (!painter.begin(&printer)) {
-                Inform(this, QStringLiteral("The printer could not be started."));
-                return;
-            }
-        } else {
-            printer.newPage();
-        }
-        first = false;
-        DrawLayoutOnPage(painter, *solution, painter.device()->width(), painter.device()->height(), flags,
-                         drawing_font_);
-        if (!to_file) painter.end();
-    }
-    if (painter.isActive()) painter.end();
-}
-
-void Tf2D::tbPrintResultsClick()
-{
-    const int tabs = pcResults->count();
-    if (running_ || tabs == 0) return;
-    const int solutions = engine_->solutions_2d.Count();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Stavora - Results"));
-    QPrintDialog dialog(&printer, this);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
-    dialog.setMinMax(1, tabs);
-    if (pcResults->currentIndex() < solutions) {
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(1, solutions);
-    } else {
-        printer.setPrintRange(QPrinter::Selection);
-        printer.setFromTo(1, tabs);
-    }
-    if (Prompts().run_modal(dialog) != QDialog::Accepted) return;
-    PrintLayouts(printer, LayoutsToPrint(printer));
-}
+void Tf2D::pcResultsMouseMove(const QPoint& position) { results_->ShowTabHint(position); }
+void Tf2D::pcResultsMouseLeave() { results_->HideTabHint(); }
+void Tf2D::tbSaveResultsClick() { results_->SavePicture(); }
+void Tf2D::tbPrintResultsClick() { results_->Print(); }
 
 // ---- Commands ----
 
@@ -979,107 +810,33 @@ void Tf2D::Guarded(const std::function<void()>& command)
     }
 }
 
-void Tf2D::OfferToSaveParts()
-{
-    if (parts_modified_ && Confirm(this, Text(ui_text::SaveParts))) SavePartsNow();
-}
-
-QString Tf2D::AskPartsSaveName()
-{
-    file_prompt prompt;
-    prompt.directory = parts_dialog_directory_;
-    prompt.file_name = sd_parts_file_name_;
-    prompt.filter = QStringLiteral("xml (*.xml)");
-    prompt.default_suffix = QStringLiteral("xml");
-    QString name = Prompts().save_file(this, prompt);
-    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".xml");
-    return name;
-}
-
-void Tf2D::WritePartsFile(const QString& file_name)
-{
-    const QString extension = QFileInfo(file_name).suffix().toLower();
-    bool written = false;
-    if (extension == QLatin1String("csv"))
-        written = engine_->SavePartListCsv(ToPath(file_name), LocaleListSeparator(), callbacks_->GatherParts());
-    else if (extension == QLatin1String("xml"))
-        written = engine_->SavePartListXml(ToPath(file_name), callbacks_->GatherParts());
-    else
-        return;  // no list format: nothing written, the parts stay modified
-    if (!written) ThrowFileError("The file could not be written:", file_name);
-    parts_modified_ = false;
-}
-
-void Tf2D::SavePartsNow()
-{
-    if (sd_parts_file_name_.isEmpty()) {
-        const QString name = AskPartsSaveName();
-        if (name.isEmpty()) return;
-        sd_parts_file_name_ = name;
-    }
-    WritePartsFile(sd_parts_file_name_);
-    sd_parts_file_name_.clear();
-}
+bool Tf2D::PartsModified() const { return parts_files_->Modified(); }
+const QString& Tf2D::PartsFileName() const { return parts_files_->SaveName(); }
 
 void Tf2D::tbSavePartsClick()
 {
-    Guarded([this] { SavePartsNow(); });
+    Guarded([this] { parts_files_->Save(); });
 }
 
 void Tf2D::tbSavePartsAsClick()
 {
-    Guarded([this] {
-        const QString name = AskPartsSaveName();
-        if (name.isEmpty()) return;
-        sd_parts_file_name_ = name;
-        WritePartsFile(name);
-    });
+    Guarded([this] { parts_files_->SaveAs(); });
 }
 
 void Tf2D::tbClearPartsClick()
 {
-    Guarded([this] {
-        OfferToSaveParts();
-        callbacks_->clear_parts_grid();
-        parts_modified_ = false;
-        sd_parts_file_name_.clear();
-        ClearResults();
-    });
+    Guarded([this] { parts_files_->Clear(); });
 }
 
 void Tf2D::tbOpenPartsClick()
 {
-    Guarded([this] {
-        OfferToSaveParts();
-        file_prompt prompt;
-        prompt.directory = parts_dialog_directory_;
-        prompt.file_name = od_parts_file_name_;
-        prompt.filter = QStringLiteral("xml (*.xml);;comma separated (*.csv)");
-        prompt.default_suffix = QStringLiteral("xml");
-        const QString name = Prompts().open_file(this, prompt);
-        if (name.isEmpty()) return;
-        od_parts_file_name_ = name;
-
-        const QString extension = QFileInfo(name).suffix().toLower();
-        bool read = true;
-        if (extension == QLatin1String("csv"))
-            read = engine_->OpenPartListCsv(ToPath(name), LocaleListSeparator(), callbacks_->ClearPartsGrid(),
-                                            callbacks_->ShowParts());
-        else if (extension == QLatin1String("xml"))
-            read = engine_->OpenPartListXml(ToPath(name), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
-        EnsureRowCount(*sgParts, kGridRowCount);
-        ClearResults();
-        // A Save must not overwrite a file that could not be read with other parts.
-        if (!read) ThrowFileError("The file could not be read:", name);
-        sd_parts_file_name_ = name;
-        parts_modified_ = false;
-    });
+    Guarded([this] { parts_files_->Open(); });
 }
 
 void Tf2D::tbClearStockClick()
 {
     if (!Confirm(this, Text(ui_text::DeleteData))) return;
-    callbacks_->clear_stock_grid();
+    stock_editor_->RecordChange(Text(ui_text::ClearStock), [this] { callbacks_->clear_stock_grid(); });
     ClearResults();
 }
 
@@ -1087,10 +844,12 @@ void Tf2D::tbSettingsClick()
 {
     fTechnicalSettings_->eLatimeMinimaUtilizabila->hide();
     fTechnicalSettings_->lLatimeUtilizabila->hide();
+    fTechnicalSettings_->leCutterThickness->setFocus();
+    fTechnicalSettings_->leCutterThickness->selectAll();
     if (Prompts().run_modal(*fTechnicalSettings_) != QDialog::Accepted) return;
     ClearResults();
-    RoundGrid(*sgParts);
-    RoundGrid(*sgStock);
+    parts_editor_->RoundGrid();
+    stock_editor_->RoundGrid();
 }
 
 void Tf2D::tbHelpClick() { Prompts().open_url(QUrl(QString::fromLatin1(kMakerWebPage))); }
@@ -1100,6 +859,7 @@ void Tf2D::tbAboutClick() { Prompts().run_modal(*fAbout_); }
 void Tf2D::cbLanguageChange()
 {
     LoadLanguage(ToWide(cbLanguage->currentText()));
+    LoadQtTranslation(cbLanguage->currentIndex());
     ApplyTexts();
     WidenCheckBoxes();
 }
@@ -1117,6 +877,24 @@ void Tf2D::bbFontClick()
     bbFont->setFont(drawing_font_);
     ShowFontCaption(QString());
     RedrawLayout();
+}
+
+void Tf2D::WidenColumns()
+{
+    // A column is at least as wide as its header, and the grain column as its words in the combo.
+    for (QTableWidget* grid : {sgParts, sgStock}) {
+        QHeaderView& header = *grid->horizontalHeader();
+        const QFontMetrics metrics(header.font());
+        for (int c = 0; c < kGridColumnCount; ++c) {
+            int needed = metrics.horizontalAdvance(CellText(*grid, c, 0)) + 12;
+            if (c == kGrainColumn) {
+                const QComboBox& combo = grid == sgParts ? *cbPartGrain : *cbStockGrain;
+                for (int i = 1; i < combo.count(); ++i)
+                    needed = std::max(needed, combo.fontMetrics().horizontalAdvance(combo.itemText(i)) + 28);
+            }
+            if (header.sectionSize(c) < needed) header.resizeSection(c, needed);
+        }
+    }
 }
 
 void Tf2D::WidenCheckBoxes()
@@ -1138,7 +916,7 @@ void Tf2D::ApplyTexts()
     tbOpenParts->setText(Text(ui_text::Open));
     tbSaveParts->setText(Text(ui_text::Save));
     tbSavePartsAs->setText(Text(ui_text::SaveAs));
-    tbStart->setText(QStringLiteral("Start"));
+    ShowStartCaption();
     tbSaveResults->setText(Text(ui_text::SaveResults));
     tbPrintResults->setText(Text(ui_text::Print));
     tbHelp->setText(Text(ui_text::Help));
@@ -1146,6 +924,37 @@ void Tf2D::ApplyTexts()
     tbSettings->setText(Text(ui_text::Settings));
     lStock->setText(Text(ui_text::Stock));
     tbClearStock->setText(Text(ui_text::ClearStock));
+    const std::pair<const char*, QString> action_texts[] = {
+        {"actOpen", Text(ui_text::Open)},
+        {"actSave", Text(ui_text::Save)},
+        {"actSaveAs", Text(ui_text::SaveAs)},
+        {"actPrint", Text(ui_text::Print)},
+        {"actStart", QStringLiteral("Start")},
+        {"actStop", ToQString(WindowText(window_text::Stop))},
+        {"actHelp", Text(ui_text::Help)},
+        {"actUndo", ToQString(WindowText(window_text::Undo))},
+        {"actRedo", ToQString(WindowText(window_text::Redo))},
+        {"actZoomIn", ToQString(WindowText(window_text::ZoomIn))},
+        {"actZoomOut", ToQString(WindowText(window_text::ZoomOut))},
+        {"actZoomFit", ToQString(WindowText(window_text::FitToWindow))},
+        {"actCopy", ToQString(WindowText(window_text::Copy))},
+        {"actPaste", ToQString(WindowText(window_text::Paste))},
+        {"actClearCells", ToQString(WindowText(window_text::ClearCells))},
+        {"actInsertRow", ToQString(WindowText(window_text::InsertRow))},
+        {"actDeleteRow", ToQString(WindowText(window_text::DeleteRow))}};
+    for (const auto& [name, text] : action_texts) Action(name)->setText(text);
+    // Buttons tell their keys in their tool tips.
+    const std::pair<QAbstractButton*, const char*> keyed[] = {
+        {tbOpenParts, "actOpen"},  {tbSaveParts, "actSave"},       {tbSavePartsAs, "actSaveAs"},
+        {tbPrintResults, "actPrint"}, {tbHelp, "actHelp"},         {tbUndo, "actUndo"},
+        {tbRedo, "actRedo"},       {tbZoomIn, "actZoomIn"},        {tbZoomOut, "actZoomOut"},
+        {tbZoomFit, "actZoomFit"}};
+    for (const auto& [button, name] : keyed) button->setToolTip(WithKeys(Action(name)->text(), *Action(name)));
+    WidenColumns();
+    for (QTableWidget* grid : {sgParts, sgStock})
+        for (int c = 0; c < 2; ++c)
+            if (QTableWidgetItem* header = grid->horizontalHeaderItem(c))
+                header->setToolTip(ToQString(WindowText(window_text::UnitsNote)));
 
     fTechnicalSettings_->leCutterThicknessLabel->setText(Text(ui_text::CuttingThickness));
     fTechnicalSettings_->leMinimalBreakSizeLabel->setText(Text(ui_text::MinimalRuptureSize));
@@ -1157,8 +966,7 @@ void Tf2D::ApplyTexts()
     cbShowWasteSize->setText(Text(ui_text::ShowWasteSize));
     cbShowPartLabel->setText(Text(ui_text::ShowPartLabel));
 
-    for (int k = 0; k < pcResults->count(); ++k)
-        pcResults->setTabText(k, Text(ui_text::Sheet) + QStringLiteral(" #") + QString::number(k + 1));
+    results_->RetitleTabs();
 
     for (QComboBox* combo : {cbPartGrain, cbStockGrain}) {
         combo->setItemText(1, Text(ui_text::Horizontal));
@@ -1177,6 +985,15 @@ void Tf2D::ApplyTexts()
     }
 
     pcResultsChange(pcResults->currentIndex());
+    if (report_commands_) report_commands_->ApplyTexts();
+}
+
+void Tf2D::UpdateTitle()
+{
+    const QString name = parts_files_->ListName();
+    setWindowTitle((name.isEmpty() ? ToQString(WindowText(window_text::Untitled)) : QFileInfo(name).fileName())
+                   + QStringLiteral("[*] - Stavora"));
+    setWindowModified(parts_files_->Modified());
 }
 
 // ---- Window sizes ----
@@ -1229,6 +1046,7 @@ void Tf2D::FormShow()
     if (language_index < 0 || language_index >= cbLanguage->count()) language_index = kEnglishLanguageIndex;
     cbLanguage->setCurrentIndex(language_index);
     LoadLanguage(ToWide(cbLanguage->currentText()));
+    LoadQtTranslation(language_index);
     ApplyTexts();
     WidenCheckBoxes();
 
@@ -1237,18 +1055,18 @@ void Tf2D::FormShow()
     else
         ReadStockAtStart();
 
-    parts_dialog_directory_ = QDir::currentPath();
     EnsureRowCount(*sgParts, kGridRowCount);
     EnsureRowCount(*sgStock, kGridRowCount);
 
     recovery_ = new TPartsRecovery(this, environment_.data_directory, sgParts->model(),
-        {[this] { return parts_modified_; },
+        {[this] { return parts_files_->Modified(); },
          [this](const QString& file) { return engine_->SavePartListXml(ToPath(file), callbacks_->GatherParts()); },
          [this](const QString& file) {
-             parts_modified_ =
+             const bool read =
                  engine_->OpenPartListXml(ToPath(file), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
              EnsureRowCount(*sgParts, kGridRowCount);
-             return parts_modified_;
+             parts_files_->SetModified(read);
+             return read;
          }});
     QTimer::singleShot(0, recovery_, &TPartsRecovery::OfferRestore);
 }
@@ -1290,9 +1108,9 @@ void Tf2D::FormClose()
         QDir().mkpath(environment_.data_directory);
         const QString file_name = QDir(environment_.data_directory).filePath(QStringLiteral("stock.xml"));
         if (!engine_->SaveStockListXml(ToPath(file_name), callbacks_->GatherStock()))
-            ThrowFileError("The file could not be written:", file_name);
+            ThrowFileError(ToQString(WindowText(window_text::FileNotWritten)), file_name);
     });
-    Guarded([this] { OfferToSaveParts(); });
+    Guarded([this] { parts_files_->OfferToSave(); });
     if (recovery_) recovery_->Discard();
 
     parameters_as_number_2d parameters;

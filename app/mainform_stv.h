@@ -10,10 +10,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
+#include "app/grid_editing.h"
 #include "engine/stavora_2d.h"
 #include "render/draw_layout.h"
 
+class QAction;
 class QCheckBox;
 class QProgressBar;
 class QComboBox;
@@ -27,9 +30,13 @@ class QSplitter;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
-class QToolBar;
 class QToolButton;
+class QUndoStack;
+class report_commands;
 class Callbacks_stv;
+class flow_bar;
+class parts_file_commands;
+class results_view;
 class TfAbout;
 class TfTechnicalSettings;
 class TPartsRecovery;
@@ -46,12 +53,6 @@ QString ProgramDirectory();
 // The user's own settings, the program folder and the user's data folder.
 app_environment DefaultEnvironment();
 
-// A grid position: column, and row counted with the header row as 0.
-struct grid_cell {
-    int column = 0;
-    int row = 1;
-};
-
 // What a run in the worker thread hands back.
 struct run_outcome {
     run_result result;
@@ -66,15 +67,17 @@ public:
 
     // Components, by their form names.
     QWidget* pData = nullptr;
-    QToolBar* ToolBar2 = nullptr;
+    flow_bar* ToolBar2 = nullptr;
     QLabel* lParts = nullptr;
     QToolButton* tbClearParts = nullptr;
     QToolButton* tbOpenParts = nullptr;
     QToolButton* tbSaveParts = nullptr;
     QToolButton* tbSavePartsAs = nullptr;
+    QToolButton* tbUndo = nullptr;
+    QToolButton* tbRedo = nullptr;
     QTableWidget* sgParts = nullptr;
     QSplitter* Splitter2 = nullptr;
-    QToolBar* tInventory = nullptr;
+    flow_bar* tInventory = nullptr;
     QLabel* lStock = nullptr;
     QToolButton* tbClearStock = nullptr;
     QTableWidget* sgStock = nullptr;
@@ -82,7 +85,7 @@ public:
     QComboBox* cbStockGrain = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* pResults = nullptr;
-    QToolBar* tControl = nullptr;
+    flow_bar* tControl = nullptr;
     QToolButton* tbStart = nullptr;
     QToolButton* tbSaveResults = nullptr;
     QToolButton* tbPrintResults = nullptr;
@@ -90,11 +93,14 @@ public:
     QToolButton* tbHelp = nullptr;
     QToolButton* tbAbout = nullptr;
     QComboBox* cbLanguage = nullptr;
-    QToolBar* tbInterfaceOptions = nullptr;
+    flow_bar* tbInterfaceOptions = nullptr;
     QCheckBox* cbShowPartSize = nullptr;
     QCheckBox* cbShowWasteSize = nullptr;
     QCheckBox* cbShowPartLabel = nullptr;
     QPushButton* bbFont = nullptr;
+    QToolButton* tbZoomIn = nullptr;
+    QToolButton* tbZoomOut = nullptr;
+    QToolButton* tbZoomFit = nullptr;
     QTabWidget* pcResults = nullptr;
     QStatusBar* StatusBar1 = nullptr;
 
@@ -102,13 +108,20 @@ public:
     TfTechnicalSettings& TechnicalSettings() { return *fTechnicalSettings_; }
     TfAbout& About() { return *fAbout_; }
     const Callbacks_stv& Callbacks() const { return *callbacks_; }
-    bool PartsModified() const { return parts_modified_; }
+    bool PartsModified() const;
     // The file name the next Save writes to without asking (empty: Save asks).
-    const QString& PartsFileName() const { return sd_parts_file_name_; }
+    const QString& PartsFileName() const;
+    parts_file_commands& PartsFiles() { return *parts_files_; }
+    grid_editor& PartsEditor() { return *parts_editor_; }
+    grid_editor& StockEditor() { return *stock_editor_; }
+    results_view& Results() { return *results_; }
+    QUndoStack& UndoStack() { return *undo_stack_; }
+    // The window's commands with their keys, by name (e.g. "actOpen"); the buttons show them.
+    QAction* Action(const char* name) const;
     const QFont& DrawingFont() const { return drawing_font_; }
     const QString& VersionText() const { return version_text_; }
-    grid_cell LastPartsCell() const { return last_parts_cell_; }
-    grid_cell LastStockCell() const { return last_stock_cell_; }
+    grid_cell LastPartsCell() const { return parts_editor_->LastCell(); }
+    grid_cell LastStockCell() const { return stock_editor_->LastCell(); }
     // The number-mode check of the last Start: every size a plain decimal, every size a fraction form.
     bool AllRealInput() const { return all_real_; }
     bool AllFractionInput() const { return all_fraction_; }
@@ -138,7 +151,8 @@ public:
     void sgStockSetEditText(int column, int row, QLineEdit& editor);
 
     // Start: each check shows its own message and gives false on the first fault.
-    bool CheckGrid(QTableWidget& grid, bool round_up);
+    // Without `problems` the faults are shown at once; with it they are added for one message.
+    bool CheckGrid(QTableWidget& grid, bool round_up, QStringList* problems = nullptr);
     bool CheckSettings();
     bool CheckRealNumbers(int32_t& decimal_use_mark) const;
     bool CheckFractions(int32_t& fraction_use_mark) const;
@@ -173,39 +187,33 @@ public slots:
     void pcResultsChange(int index);
     void RedrawLayout();
     void FormResize();
+    // Start, or Stop while a run is going.
+    void tbStartOrStop();
+    void StopRun();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();
     void BuildDataPanel();
     void BuildResultsPanel();
-    void ConnectGrid(QTableWidget& grid);
+    void BuildActions();
     void FormClose();
-
-    bool SelectCell(QTableWidget& grid, grid_cell& last, int column, int row);
-    void ExitGrid(QTableWidget& grid, const grid_cell& last);
-    void SetEditText(QTableWidget& grid, int column, int row, QLineEdit& editor);
-    void OnCurrentCellChanged(QTableWidget& grid, int table_row, int column);
     void OnFocusChanged(QWidget* old_focus, QWidget* new_focus);
-    void PlaceGrainCombo(QTableWidget& grid, QComboBox& combo, int row);
-    void GrainChosen(QTableWidget& grid, QComboBox& combo);
-    bool RoundsUp(const QTableWidget& grid) const { return &grid == sgParts; }
-    void RoundCell(QTableWidget& grid, int column, int row);
-    void RoundGrid(QTableWidget& grid);
     void WidenCheckBoxes();
+    void WidenColumns();
     void ShowFontCaption(const QString& suffix);
+    void UpdateTitle();
+    void ShowStartCaption();
+    // The editor of the grid that has the focus (the parts grid when neither has it).
+    grid_editor& FocusedEditor();
+    void GridChanged(bool parts);
 
     // Commands that may be abandoned by an exception; `Guarded` shows its message.
     void Guarded(const std::function<void()>& command);
-    void OfferToSaveParts();
-    void SavePartsNow();
-    QString AskPartsSaveName();
-    void WritePartsFile(const QString& file_name);
     void ReadStockAtStart();
 
     // The run in the worker thread and its end on this thread.
@@ -214,23 +222,12 @@ private:
     void SetRunning(bool running);
     void ShowProgress(const run_progress& progress);
     layout_display_flags DisplayFlags() const;
-    std::vector<const Solution2D*> LayoutsToPrint(QPrinter& printer) const;
-    void PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts);
 
     app_environment environment_;
     // Window state besides the controls.
     const QString registry_key_ = QStringLiteral("2");
-    bool parts_modified_ = false;
     const QString version_text_ = QStringLiteral("2.1.1.2");
-    grid_cell last_stock_cell_;
-    grid_cell last_parts_cell_;
     QFont drawing_font_;
-    QString sd_parts_file_name_;
-    QString od_parts_file_name_;
-    QString parts_dialog_directory_;
-    QImage pattern_;
-    QPointer<QScrollArea> results_scroll_box_;
-    QPointer<QLabel> results_image_;
     bool all_real_ = false;
     bool all_fraction_ = false;
     int32_t decimal_use_mark_ = 0;
@@ -245,11 +242,17 @@ private:
     TfAbout* fAbout_ = nullptr;
     TPartsRecovery* recovery_ = nullptr;  // unsaved parts kept in the data folder
     std::unique_ptr<Callbacks_stv> callbacks_;
+    QUndoStack* undo_stack_ = nullptr;
+    grid_editor* parts_editor_ = nullptr;
+    grid_editor* stock_editor_ = nullptr;
+    results_view* results_ = nullptr;
+    std::unique_ptr<parts_file_commands> parts_files_;
 
     bool shown_ = false;
     bool closed_ = false;
-    bool restoring_cell_ = false;
     bool running_ = false;
+    bool stopping_ = false;
     bool close_requested_ = false;
-    bool redrawing_ = false;
+    report_commands* report_commands_ = nullptr;  // the saw documents' controls
+    friend class report_commands;
 };

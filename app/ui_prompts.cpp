@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -19,7 +20,16 @@ QString RunFileDialog(QWidget* parent, const file_prompt& prompt, QFileDialog::A
     dialog.setDefaultSuffix(prompt.default_suffix);
     if (!prompt.confirm_overwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!prompt.file_name.isEmpty()) dialog.selectFile(prompt.file_name);
+    // A name typed without an extension gets the one of the filter chosen last.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const int star = filter.indexOf(QLatin1String("*."));
+        if (star < 0) return;
+        const QString rest = filter.mid(star + 2);
+        const int end = rest.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+        dialog.setDefaultSuffix(end < 0 ? rest : rest.left(end));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (prompt.selected_filter) *prompt.selected_filter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

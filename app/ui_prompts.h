@@ -17,6 +17,7 @@ struct file_prompt {
     QString filter;          // Qt filter text, entries separated by ";;"
     QString default_suffix;  // added to a name typed without an extension
     bool confirm_overwrite = true;
+    QString* selected_filter = nullptr;  // when given, receives the filter the user ended with
 };
 
 struct ui_prompts {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
+
+#include <pugixml.hpp>
 
 #include "engine/scale_finder.h"
 #include "engine/stavora_2d.h"
@@ -19,8 +22,30 @@ std::string LowerExtension(const std::string& file)
 
 using issue_list = std::vector<list_file_issue>;
 
-// Reads one list file by its extension. Sizes that are not numbers and CSV lines that do not start
-// with two numbers are errors; a quantity that is not a whole number becomes 1, as in the window.
+std::string IssueText(const list_file_issue& issue)
+{
+    switch (issue.kind) {
+    case list_file_issue::size_missing: return "missing";
+    case list_file_issue::size_not_a_number: return "not a number: " + issue.text;
+    case list_file_issue::quantity_not_an_integer:
+    case list_file_issue::grain_not_an_integer: return "not a whole number: " + issue.text;
+    case list_file_issue::file_unreadable: break;
+    }
+    return issue.text;
+}
+
+// A text that a list reader could not read as its field's number is an error that names the CSV
+// line or XML row and the field.
+bool TakeIssues(const issue_list& issues, bool csv, const std::string& name, std::string& error)
+{
+    if (issues.empty()) return true;
+    const list_file_issue& issue = issues.front();
+    error = name + (csv ? ", line " : ", row ") + std::to_string(issue.row + 1) + ", " + issue.field + ": " +
+            IssueText(issue);
+    return false;
+}
+
+// Reads one list file by its extension.
 template <class Array>
 bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_xml)(Array&, const std::filesystem::path&, issue_list*),
@@ -55,24 +80,65 @@ bool ReadList(const std::string& file, char separator, Array& array,
         error = file + ": unknown list file type (use .xml or .csv)";
         return false;
     }
-    for (const list_file_issue& issue : issues) {
-        if (issue.kind == list_file_issue::file_unreadable) {
-            error = file + ": " + issue.text;
-            return false;
-        }
-        if (issue.kind == list_file_issue::quantity_not_an_integer) {
-            array[issue.row].quantity = 1;
-            continue;
-        }
-        if (ext == ".csv")
-            error = file + ", line " + std::to_string(issue.row + 1) + ": does not start with two numbers: " +
-                    issue.text;
-        else
-            error = file + ", row " + std::to_string(issue.row + 1) + ", " + issue.field +
-                    ": not a number: " + issue.text;
+    return TakeIssues(issues, ext == ".csv", file, error);
+}
+
+// One row field of a job file as the list file's element: texts and numbers as written, objects
+// (edge_band, grinding) as nested elements.
+bool AddField(pugi::xml_node parent, const std::string& key, const nlohmann::json& value, const std::string& where,
+              std::string& error)
+{
+    pugi::xml_node node = parent.append_child(key.c_str());
+    if (value.is_object()) {
+        for (const auto& [inner_key, inner] : value.items())
+            if (!AddField(node, inner_key, inner, where + ", " + key, error)) return false;
+        return true;
+    }
+    std::string text;
+    if (value.is_string()) text = value.get<std::string>();
+    else if (value.is_boolean()) text = value.get<bool>() ? "1" : "0";
+    else if (value.is_number()) text = value.dump();
+    else {
+        error = where + ", " + key + ": must be a text or a number";
         return false;
     }
+    node.text().set(text.c_str());
     return true;
+}
+
+// A list of a job file ("parts" or "stock"): an array of objects with the list files' field names,
+// read by the list files' own row reader.
+template <class Array>
+bool ReadJobList(const cli_options& options, const char* list_name, Array& array,
+                 bool (*read_xml_text)(Array&, const std::string&, issue_list*), std::string& error)
+{
+    const std::string name = options.job_file + ", " + list_name;
+    const auto rows = options.job.find(list_name);
+    if (rows == options.job.end() || !rows->is_array()) {
+        error = name + ": missing, or not a list of rows";
+        return false;
+    }
+    pugi::xml_document doc;
+    pugi::xml_node list = doc.append_child("data").append_child(list_name);
+    for (size_t i = 0; i < rows->size(); ++i) {
+        const std::string where = name + ", row " + std::to_string(i + 1);
+        const nlohmann::json& row = (*rows)[i];
+        if (!row.is_object()) {
+            error = where + ": not an object";
+            return false;
+        }
+        pugi::xml_node node = list.append_child("row");
+        for (const auto& [key, value] : row.items())
+            if (!AddField(node, key, value, where, error)) return false;
+    }
+    std::ostringstream xml;
+    doc.save(xml, "", pugi::format_raw, pugi::encoding_utf8);
+    issue_list issues;
+    if (!read_xml_text(array, xml.str(), &issues)) {
+        error = name + ": cannot be read";
+        return false;
+    }
+    return TakeIssues(issues, false, name, error);
 }
 
 // Forms seen in the job's sizes, as the window's number-mode check sees them.
@@ -174,6 +240,11 @@ bool LoadJob(const cli_options& options, cli_job& job, std::string& error)
                            [&](const stock_array_2d& s) { job.stock = s; });
         parts_name = "example parts";
         stock_name = "example stock";
+    } else if (!options.job_file.empty()) {
+        if (!ReadJobList(options, "parts", job.parts, &ReadPartsXmlText, error)) return false;
+        if (!ReadJobList(options, "stock", job.stock, &ReadStockXmlText, error)) return false;
+        parts_name = options.job_file + ", parts";
+        stock_name = options.job_file + ", stock";
     } else {
         if (!ReadList(options.parts_file, options.separator, job.parts, &ReadPartsXml, &ReadPartsCsv, error))
             return false;

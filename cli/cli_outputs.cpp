@@ -35,8 +35,12 @@ bool CheckOutputPaths(const cli_options& options, std::string& error)
         if (!options.stock_file.empty()) inputs.push_back({"--stock", options.stock_file});
     }
     std::vector<named_path> files;
-    if (!options.json_file.empty()) files.push_back({"--json", options.json_file});
-    if (!options.pdf_file.empty()) files.push_back({"--pdf", options.pdf_file});
+    // "--json -" goes to standard output.
+    for (const named_path& output : {named_path{"--json", options.json_file}, named_path{"--pdf", options.pdf_file},
+                                     named_path{"--cut-list", options.cut_list_file},
+                                     named_path{"--report", options.report_file},
+                                     named_path{"--labels", options.labels_file}})
+        if (!output.path.empty() && output.path != "-") files.push_back(output);
 
     for (size_t i = 0; i < files.size(); ++i) {
         for (const named_path& input : inputs)

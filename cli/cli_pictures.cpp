@@ -10,6 +10,8 @@
 #include "i18n/ui_texts.h"
 #include "render/draw_bar.h"
 #include "render/draw_layout.h"
+#include "render/job_report.h"
+#include "render/part_labels.h"
 
 namespace {
 
@@ -67,11 +69,37 @@ bool WriteImages(const std::string& dir, const char* format, const stavora_2d& f
     return true;
 }
 
+// The job report and the part labels.
+bool WriteSawDocuments(const cli_options& options, const stavora_2d& facade, const layout_display_flags& flags,
+                       std::string& error)
+{
+    if (!options.report_file.empty()) {
+        report_options report;
+        report.parts_file = options.example ? QStringLiteral("(example)")
+                                            : QString::fromStdString(std::filesystem::path(options.parts_file).filename().string());
+        report.flags = flags;
+        if (!WriteJobReportPdf(QString::fromStdString(options.report_file), facade, report)) {
+            error = options.report_file + ": cannot write the report";
+            return false;
+        }
+    }
+    if (!options.labels_file.empty()) {
+        const label_sheet sheet = options.label_sheet == "letter-3x10" ? label_sheet::letter_3x10 : label_sheet::a4_3x8;
+        if (!WritePartLabelsPdf(QString::fromStdString(options.labels_file), MakePartLabels(facade), sheet)) {
+            error = options.labels_file + ": cannot write the labels";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WritePictures(const cli_options& options, const stavora_2d& facade, std::string& error)
 {
-    if (options.pdf_file.empty() && options.png_dir.empty() && options.bmp_dir.empty()) return true;
+    if (options.pdf_file.empty() && options.png_dir.empty() && options.bmp_dir.empty() && options.report_file.empty() &&
+        options.labels_file.empty())
+        return true;
     // Drawing needs a GUI application but never a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
@@ -85,6 +113,8 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
     flags.show_part_sizes = options.show_part_size;
     flags.show_waste_sizes = options.show_waste_size;
     flags.show_part_labels = options.show_part_label;
+    flags.show_cut_numbers = options.show_cut_numbers;
+    flags.cut_sequence_of = [&facade](const Solution2D& layout) { return CutSequenceOf(facade, layout); };
 
     if (!options.pdf_file.empty()) {
         QFont font(QStringLiteral("Tahoma"));
@@ -98,6 +128,7 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
                             error))
             return false;
     }
+    if (!WriteSawDocuments(options, facade, flags, error)) return false;
     if (!options.png_dir.empty() && !WriteImages(options.png_dir, "png", facade, flags, error)) return false;
     if (!options.bmp_dir.empty() && !WriteImages(options.bmp_dir, "bmp", facade, flags, error)) return false;
     return true;

@@ -1,13 +1,15 @@
 #include "cli/cli_report.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
+#include <iostream>
 #include <map>
 #include <sstream>
 
+#include "cli/cli_cut_output.h"
 #include "cli/cli_outputs.h"
-#include "cli/json_writer.h"
+#include "model/number_text.h"
 #include "util/safe_file.h"
 #include "util/utf8.h"
 
@@ -117,189 +119,196 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
 
 namespace {
 
-void WriteRecordArrays(json_writer& j, const char* key, const parts_array_2d& parts)
+using ordered_json = nlohmann::ordered_json;
+
+// Numbers as the summary shows them: 15 significant digits, which drops the binary noise of sizes
+// brought back from integer units (200.29999999999998 is 200.3); whole ones without a decimal point
+// (5980, not 5980.0), as people type them.
+ordered_json Number(double v)
 {
-    j.Key(key).BeginArray();
-    for (const auto& p : parts) {
-        j.BeginObject()
-            .Field("length", p.length.AsDouble())
-            .Field("width", p.width.AsDouble())
-            .Field("quantity", p.quantity)
-            .Field("label", Text(p.label))
-            .Field("material", Text(p.material))
-            .EndObject();
-    }
-    j.EndArray();
+    if (!std::isfinite(v)) return v;  // written as null
+    const std::string text = stv::text::FormatGeneral(v, 15);
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    constexpr double kExactLimit = 9007199254740992.0;  // 2^53
+    if (v == std::trunc(v) && std::fabs(v) < kExactLimit) return static_cast<int64_t>(v);
+    return v;
 }
 
-void WriteStockArray(json_writer& j, const char* key, const stock_array_2d& stock)
+ordered_json Number(const fractional_double& v) { return Number(v.AsDouble()); }
+
+template <class Record>
+ordered_json RecordList(const record_array<Record>& records)
 {
-    j.Key(key).BeginArray();
-    for (const auto& s : stock) {
-        j.BeginObject()
-            .Field("length", s.length.AsDouble())
-            .Field("width", s.width.AsDouble())
-            .Field("quantity", s.quantity)
-            .Field("label", Text(s.label))
-            .Field("material", Text(s.material))
-            .EndObject();
-    }
-    j.EndArray();
+    ordered_json list = ordered_json::array();
+    for (const auto& r : records)
+        list.push_back({{"length", Number(r.length)},
+                        {"width", Number(r.width)},
+                        {"quantity", r.quantity},
+                        {"label", Text(r.label)},
+                        {"material", Text(r.material)}});
+    return list;
 }
 
-void WriteWasteList(json_writer& j, const char* key, const TOwningList<statistical_waste>& list)
+ordered_json WasteList(const TOwningList<statistical_waste>& wastes)
 {
-    j.Key(key).BeginArray();
-    for (const auto& w : list) {
-        j.BeginObject()
-            .Field("material", Text(w->material))
-            .Field("length", w->length.AsDouble())
-            .Field("width", w->width.AsDouble())
-            .Field("total", w->total)
-            .EndObject();
-    }
-    j.EndArray();
+    ordered_json list = ordered_json::array();
+    for (const auto& w : wastes)
+        list.push_back({{"material", Text(w->material)},
+                        {"length", Number(w->length)},
+                        {"width", Number(w->width)},
+                        {"total", w->total}});
+    return list;
 }
 
-void WriteLayouts2D(json_writer& j, const stavora_2d& facade)
+ordered_json Rectangle(const auto& r)
 {
-    j.Key("layouts").BeginArray();
+    return {{"x1", r.x1.AsDouble()}, {"y1", r.y1.AsDouble()}, {"x2", r.x2.AsDouble()}, {"y2", r.y2.AsDouble()}};
+}
+
+ordered_json Layouts2D(const stavora_2d& facade)
+{
+    ordered_json list = ordered_json::array();
     for (const auto& l : facade.solutions_2d) {
-        j.BeginObject()
-            .Field("material", Text(l->material))
-            .Field("stock_label", Text(l->stock_label))
-            .Field("sheet_source_index", l->sheet_source_index)
-            .Field("sheet_length", l->sheet_length.AsDouble())
-            .Field("sheet_width", l->sheet_width.AsDouble())
-            .Field("sheet_size_text", Text(l->sheet_length) + " x " + Text(l->sheet_width))
-            .Field("repetitions", l->repetitions)
-            .Field("used_area", l->used_area.AsDouble())
-            .Field("waste_area", l->waste_area.AsDouble())
-            .Field("cut_length", l->cut_length.AsDouble())
-            .Field("cost", l->cost);
-        j.Key("pieces").BeginArray();
+        ordered_json pieces = ordered_json::array();
         for (const auto& p : l->pieces) {
-            j.BeginObject()
-                .Field("x1", p.x1.AsDouble()).Field("y1", p.y1.AsDouble())
-                .Field("x2", p.x2.AsDouble()).Field("y2", p.y2.AsDouble())
-                .Field("horizontal_size", p.horizontal_size.AsDouble())
-                .Field("vertical_size", p.vertical_size.AsDouble())
-                .Field("rotated", p.rotated != 0)
-                .Field("label", Text(p.label))
-                .Field("source_index", p.source_index)
-                .EndObject();
+            ordered_json piece = Rectangle(p);
+            piece["horizontal_size"] = Number(p.horizontal_size);
+            piece["vertical_size"] = Number(p.vertical_size);
+            piece["rotated"] = p.rotated != 0;
+            piece["label"] = Text(p.label);
+            piece["source_index"] = p.source_index;
+            pieces.push_back(std::move(piece));
         }
-        j.EndArray();
-        j.Key("cuts").BeginArray();
+        ordered_json cuts = ordered_json::array();
         for (const auto& c : l->cuts) {
-            j.BeginObject()
-                .Field("x1", c.x1.AsDouble()).Field("y1", c.y1.AsDouble())
-                .Field("x2", c.x2.AsDouble()).Field("y2", c.y2.AsDouble())
-                .Field("cut_kerf", c.cut_kerf.AsDouble())
-                .EndObject();
+            ordered_json cut = Rectangle(c);
+            cut["cut_kerf"] = Number(c.cut_kerf);
+            cuts.push_back(std::move(cut));
         }
-        j.EndArray();
-        j.Key("wastes").BeginArray();
-        for (const auto& w : l->wastes) {
-            j.BeginObject()
-                .Field("x1", w.x1.AsDouble()).Field("y1", w.y1.AsDouble())
-                .Field("x2", w.x2.AsDouble()).Field("y2", w.y2.AsDouble())
-                .EndObject();
-        }
-        j.EndArray();
-        j.EndObject();
+        ordered_json wastes = ordered_json::array();
+        for (const auto& w : l->wastes) wastes.push_back(Rectangle(w));
+        list.push_back({{"material", Text(l->material)},
+                        {"stock_label", Text(l->stock_label)},
+                        {"sheet_source_index", l->sheet_source_index},
+                        {"sheet_length", Number(l->sheet_length)},
+                        {"sheet_width", Number(l->sheet_width)},
+                        {"sheet_size_text", Text(l->sheet_length) + " x " + Text(l->sheet_width)},
+                        {"repetitions", l->repetitions},
+                        {"used_area", Number(l->used_area)},
+                        {"waste_area", Number(l->waste_area)},
+                        {"cut_length", Number(l->cut_length)},
+                        {"cost", Number(l->cost)},
+                        {"pieces", std::move(pieces)},
+                        {"cuts", std::move(cuts)},
+                        {"wastes", std::move(wastes)},
+                        {"cut_sequence", CutSequenceJson(facade, *l)}});
     }
-    j.EndArray();
+    return list;
 }
 
-void WriteLayouts1D(json_writer& j, const stavora_2d& facade)
+ordered_json Layouts1D(const stavora_2d& facade)
 {
-    j.Key("layouts_1d").BeginArray();
+    ordered_json list = ordered_json::array();
     for (const auto& l : facade.solutions_1d) {
-        j.BeginObject()
-            .Field("material", Text(l->groupName))
-            .Field("stock_label", Text(l->stockLabel))
-            .Field("stockIndex", l->stockIndex)
-            .Field("barLength", l->barLength.AsDouble())
-            .Field("stockLength", l->stockLength.AsDouble())
-            .Field("repeat", l->repeat)
-            .Field("waste", l->waste.AsDouble());
-        j.Key("pieces").BeginArray();
-        for (const auto& p : l->pieces) {
-            j.BeginObject()
-                .Field("length", p.length.AsDouble())
-                .Field("label", Text(p.label))
-                .Field("angle1", p.angle1)
-                .Field("angle2", p.angle2)
-                .Field("partIndex", p.partIndex)
-                .EndObject();
-        }
-        j.EndArray();
-        j.EndObject();
+        ordered_json pieces = ordered_json::array();
+        for (const auto& p : l->pieces)
+            pieces.push_back({{"length", Number(p.length)},
+                              {"label", Text(p.label)},
+                              {"angle1", Number(p.angle1)},
+                              {"angle2", Number(p.angle2)},
+                              {"partIndex", p.partIndex}});
+        list.push_back({{"material", Text(l->groupName)},
+                        {"stock_label", Text(l->stockLabel)},
+                        {"stockIndex", l->stockIndex},
+                        {"barLength", Number(l->barLength)},
+                        {"stockLength", Number(l->stockLength)},
+                        {"repeat", l->repeat},
+                        {"waste", Number(l->waste)},
+                        {"pieces", std::move(pieces)}});
     }
-    j.EndArray();
+    return list;
 }
 
-void WriteUtilization(json_writer& j, const char* key, const material_utilization_list& list)
+ordered_json Utilization(const material_utilization_list& totals)
 {
-    j.Key(key).BeginArray();
-    for (const auto& u : list) {
-        j.BeginObject()
-            .Field("material", Text(u->material))
-            .Field("used_area_total", u->used_area_total.AsDouble())
-            .Field("waste_area_total", u->waste_area_total.AsDouble())
-            .Field("sheet_area_total", u->sheet_area_total.AsDouble())
-            .Field("cut_length_total", u->cut_length_total.AsDouble())
-            .Field("cost_total", u->cost_total)
-            .Field("piece_total", u->piece_total)
-            .EndObject();
-    }
-    j.EndArray();
+    ordered_json list = ordered_json::array();
+    for (const auto& u : totals)
+        list.push_back({{"material", Text(u->material)},
+                        {"used_area_total", Number(u->used_area_total)},
+                        {"waste_area_total", Number(u->waste_area_total)},
+                        {"sheet_area_total", Number(u->sheet_area_total)},
+                        {"cut_length_total", Number(u->cut_length_total)},
+                        {"cost_total", Number(u->cost_total)},
+                        {"piece_total", u->piece_total}});
+    return list;
+}
+
+// The settings in the job file's names and forms, as the run used them (rounded), so that a result
+// can be checked against its job and sent again as one.
+ordered_json Settings(const parameters_as_number_2d& p)
+{
+    static const char* const kModes[] = {"guillotine", "nested", "staged"};
+    return {{"kerf", Number(p.cutter_thickness)},
+            {"min-break", Number(p.minimal_break_size)},
+            {"max-cut", Number(p.maximal_cut_length)},
+            {"round", "1/" + std::to_string(p.RoundingDenominator())},
+            {"seed", p.random_seed},
+            {"iterations", p.iterations},
+            {"mode", p.run_mode < 3 ? kModes[p.run_mode] : "guillotine"},
+            {"stages", p.number_of_stages},
+            {"first-direction", static_cast<int>(p.first_direction)},
+            {"same-height-strips", p.same_height_in_strip != 0},
+            {"height-tolerance", Number(p.height_tolerance)},
+            {"linear-kerf", Number(p.linear_cutter_thickness)}};
 }
 
 }  // namespace
 
+nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, int32_t status)
+{
+    const parameters_as_number_2d& p = job.parameters;
+    ordered_json unplaced = ordered_json::array();
+    for (const auto& u : FindUnplacedParts(facade))
+        unplaced.push_back({{"source_index", u.source_index}, {"label", WideToUtf8(u.label)}, {"count", u.count}});
+    return {{"status", status},
+            {"decimal", job.decimal_input},
+            {"parameters",
+             {{"cutter_thickness", Number(p.cutter_thickness)},
+              {"minimal_break_size", Number(p.minimal_break_size)},
+              {"maximal_cut_length", Number(p.maximal_cut_length)},
+              {"round_fractions_to", "1/" + std::to_string(p.RoundingDenominator())},
+              {"random_seed", p.random_seed},
+              {"iterations", p.iterations},
+              {"run_mode", static_cast<int>(p.run_mode)},
+              {"linear_cutter_thickness", Number(p.linear_cutter_thickness)}}},
+            {"settings", Settings(p)},
+            {"layouts", Layouts2D(facade)},
+            {"layouts_1d", Layouts1D(facade)},
+            {"placed_parts", RecordList(facade.placed_parts_2d)},
+            {"placed_parts_1d", RecordList(facade.placed_parts_1d)},
+            {"used_stock", RecordList(facade.used_stock_2d)},
+            {"used_stock_1d", RecordList(facade.used_stock_1d)},
+            {"garbage_waste", WasteList(facade.garbage_waste_2d)},
+            {"reused_waste", WasteList(facade.reused_waste_2d)},
+            {"garbage_waste_1d", WasteList(facade.garbage_waste_1d)},
+            {"reused_waste_1d", WasteList(facade.reused_waste_1d)},
+            {"utilization", Utilization(facade.utilization_2d)},
+            {"utilization_1d", Utilization(facade.utilization_1d)},
+            {"unplaced", std::move(unplaced)},
+            {"cut_totals", CutTotalsJson(facade)}};
+}
+
+nlohmann::ordered_json JsonNumber(double v) { return Number(v); }
+
 bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status,
                std::string& error)
 {
-    std::ostringstream out;
-    {
-        json_writer j(out);
-        const parameters_as_number_2d& p = job.parameters;
-        j.BeginObject().Field("status", status).Field("decimal", job.decimal_input);
-        j.Key("parameters")
-            .BeginObject()
-            .Field("cutter_thickness", p.cutter_thickness.AsDouble())
-            .Field("minimal_break_size", p.minimal_break_size.AsDouble())
-            .Field("maximal_cut_length", p.maximal_cut_length.AsDouble())
-            .Field("round_fractions_to", "1/" + std::to_string(p.RoundingDenominator()))
-            .Field("random_seed", p.random_seed)
-            .Field("iterations", p.iterations)
-            .Field("run_mode", static_cast<int>(p.run_mode))
-            .Field("linear_cutter_thickness", p.linear_cutter_thickness.AsDouble())
-            .EndObject();
-        WriteLayouts2D(j, facade);
-        WriteLayouts1D(j, facade);
-        WriteRecordArrays(j, "placed_parts", facade.placed_parts_2d);
-        WriteRecordArrays(j, "placed_parts_1d", facade.placed_parts_1d);
-        WriteStockArray(j, "used_stock", facade.used_stock_2d);
-        WriteStockArray(j, "used_stock_1d", facade.used_stock_1d);
-        WriteWasteList(j, "garbage_waste", facade.garbage_waste_2d);
-        WriteWasteList(j, "reused_waste", facade.reused_waste_2d);
-        WriteWasteList(j, "garbage_waste_1d", facade.garbage_waste_1d);
-        WriteWasteList(j, "reused_waste_1d", facade.reused_waste_1d);
-        WriteUtilization(j, "utilization", facade.utilization_2d);
-        WriteUtilization(j, "utilization_1d", facade.utilization_1d);
-        j.Key("unplaced").BeginArray();
-        for (const auto& u : FindUnplacedParts(facade))
-            j.BeginObject()
-                .Field("source_index", u.source_index)
-                .Field("label", WideToUtf8(u.label))
-                .Field("count", u.count)
-                .EndObject();
-        j.EndArray();
-        j.EndObject();
-        out << '\n';
+    // A label that is not valid UTF-8 must not cost the whole result.
+    const std::string text =
+        ResultJson(facade, job, status).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    if (file == "-") {
+        std::cout << text << std::flush;
+        return static_cast<bool>(std::cout);
     }
-    return SaveOutputFile(file, out.str(), error);
+    return SaveOutputFile(file, text, error);
 }

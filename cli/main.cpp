@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/cli_cut_output.h"
 #include "cli/cli_job.h"
 #include "cli/cli_options.h"
 #include "cli/cli_outputs.h"
@@ -17,6 +18,7 @@
 #include "cli/cli_report.h"
 #include "engine/stavora_2d.h"
 #include "util/safe_file.h"
+#include "util/utf8.h"
 
 namespace {
 
@@ -31,11 +33,11 @@ static int RunTool(int argc, char** argv)
     std::string error;
     const auto options = ParseOptions(argc, argv, error);
     if (!options) {
-        std::cerr << "stavora-cli: " << EscapeControls(error) << "\n" << UsageText();
+        std::cerr << "stavora-cli: " << EscapeControls(error) << "\nTry 'stavora-cli --help' for the options.\n";
         return kExitBadInput;
     }
-    if (options->help) {
-        std::cout << UsageText();
+    if (options->help || options->version) {
+        std::cout << (options->help ? UsageText() : VersionText());
         return kExitAllPlaced;
     }
 
@@ -62,8 +64,13 @@ static int RunTool(int argc, char** argv)
         std::fflush(stderr);
     });
     if (show_progress) std::fprintf(stderr, "\r%60s\r", "");
+    if (result.status == kRunRefused) {
+        std::cerr << "stavora-cli: " << WideToUtf8(result.message) << "\n";
+        return kExitBadInput;
+    }
 
-    PrintSummary(std::cout, facade, result.status);
+    // Standard output carries either the readable summary or the JSON that a program asked for.
+    if (options->json_file != "-") PrintSummary(std::cout, facade, result.status);
 
     int exit_code = result.status == kRunAllPlaced ? kExitAllPlaced
                     : result.status == kRunNotAllPlaced ? kExitNotAllPlaced
@@ -72,6 +79,10 @@ static int RunTool(int argc, char** argv)
         std::cerr << "stavora-cli: a material was not cut: its sizes do not fit the integer range at any scale\n";
     if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status, error)) {
         std::cerr << "stavora-cli: " << EscapeControls(error) << "\n";
+        exit_code = kExitBadInput;
+    }
+    if (!options->cut_list_file.empty() && !WriteCutListCsv(options->cut_list_file, facade, options->separator)) {
+        std::cerr << "stavora-cli: " << options->cut_list_file << ": cannot write the file\n";
         exit_code = kExitBadInput;
     }
     if (!WritePictures(*options, facade, error)) {

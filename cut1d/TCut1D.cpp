@@ -53,6 +53,7 @@ struct TCut1D::Impl {
     double SpaceBetweenCuts = 0.0;
     int32_t CutNotMatchedAngles = 0;
     int32_t patience = 10;
+    double exactSeconds = 0.0;
 
     SolutionCut1D solution;
     TSingleBarOptimization singleBar;
@@ -184,6 +185,7 @@ void TCut1D::Impl::Run()
         ctx.progressOuter = progressOuter;
         ctx.singleBar = &singleBar;
         ctx.patience = patience;
+        ctx.exactLimits.seconds = exactSeconds;
 
         std::vector<int32_t> priorities;
         for (const auto& s : stockMain)
@@ -239,6 +241,10 @@ void TCut1D::set_MaxGarbageWaste(int32_t value)
 void TCut1D::set_Width(int32_t value)
 {
     if (impl_->Ready()) impl_->Width = std::max(value, 0);
+}
+void TCut1D::set_ExactTimeLimit(double seconds)
+{
+    if (impl_->Ready()) impl_->exactSeconds = seconds > 0.0 ? seconds : 0.0;
 }
 void TCut1D::set_NumberOfDemandPieces(int32_t n)
 {

@@ -62,6 +62,9 @@ public:
                          user_data data);
     void set_NumberOfRepositoryPieces(int32_t n);
     void SetRepositoryPiece2(int32_t i, int32_t length, double cost, int32_t priority, user_data data);
+    // Wall-clock bound on the exact method per priority group, in seconds; 0 (the default) leaves
+    // only its work limit, which keeps results the same on every machine.
+    void set_ExactTimeLimit(double seconds);
 
     void Run();
 

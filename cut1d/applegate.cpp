@@ -111,17 +111,16 @@ bool TApplegate::AllBarPatterns(const BarPatternProblem& problem, TActivityList&
         }
         const int64_t length = problem.pieceLength[static_cast<size_t>(t)];
         const int64_t fit = length > 0 ? remaining / length : 0;
+        // With the filter a count stops at the demand: more pieces of a type than demanded are never
+        // needed, and dropping the pattern instead would drop the cheaper coverings it leads to.
+        const int64_t top = demandFilter ? std::min<int64_t>(fit, problem.demand[static_cast<size_t>(t)]) : fit;
         if (t == m - 1) {
-            counts[static_cast<size_t>(t)] = static_cast<int32_t>(fit);
-            if (fit > 0) lastPosition[static_cast<size_t>(t)] = list.Count();
-            if (!demandFilter || fit <= problem.demand[static_cast<size_t>(t)]) append();
+            counts[static_cast<size_t>(t)] = static_cast<int32_t>(top);
+            append();
             counts[static_cast<size_t>(t)] = 0;
             return;
         }
-        // With the filter, more than the demand can never make an accepted pattern.
-        const int64_t top = demandFilter ? std::min<int64_t>(fit, problem.demand[static_cast<size_t>(t)]) : fit;
         for (int64_t c = 0; c <= top && !stopped; ++c) {
-            if (c > 0) lastPosition[static_cast<size_t>(t)] = list.Count();
             counts[static_cast<size_t>(t)] = static_cast<int32_t>(c);
             self(self, t + 1, remaining - c * length);
         }
@@ -129,6 +128,13 @@ bool TApplegate::AllBarPatterns(const BarPatternProblem& problem, TActivityList&
     };
     for (barType = 0; barType < problem.BarTypes() && !stopped && list.Count() < kMaxPatterns; ++barType)
         enumerate(enumerate, 0, problem.barLength[static_cast<size_t>(barType)]);
+    // The search must cover a type by the last pattern that holds it, whatever branch that came from.
+    int32_t position = 0;
+    for (const auto& act : list) {
+        for (int32_t t = 0; t < m; ++t)
+            if (act->counts[static_cast<size_t>(t)] > 0) lastPosition[static_cast<size_t>(t)] = position;
+        ++position;
+    }
     return !stopped;
 }
 
@@ -203,7 +209,8 @@ bool TApplegate::ExactMinimumCost(const BarPatternProblem& problem, TActivityLis
         levels[static_cast<size_t>(p)] = 0;
     };
     search(search, 0, 0.0);
-    return true;
+    // No covering found: the linear program must have its turn.
+    return best < 1.7e308;
 }
 
 bool TApplegate::ExactMaximumLength(const BarPatternProblem& problem, TActivityList& list, int64_t budget)

@@ -37,12 +37,13 @@ public:
     void SelectBarPatterns(SolutionCut1D& solution, const part1d_array& pieces, const stock1d_array& bars,
                            int32_t kerf, int32_t optimizationLevel, int32_t maxGarbageWaste, int32_t minReusedWaste);
 
-    // True when the search ran (levels set, possibly all 0); overflow tells that the pattern list is incomplete.
+    // True when the search found a covering (levels set); overflow tells that the pattern list is incomplete.
     bool ExactMinimumCost(const BarPatternProblem& problem, TActivityList& list, bool& overflow);
     // True when the search finished within the budget of complete assignments.
     bool ExactMaximumLength(const BarPatternProblem& problem, TActivityList& list, int64_t budget);
     void SolveBarPatterns(const BarPatternProblem& problem, TActivityList& list, bool overflow);
-    // False when the list had to stop early (more than kMaxPatterns, or the guards above).
+    // False when the list had to stop early (more than kMaxPatterns, or the guards above). lastPosition:
+    // per piece type, the list position of the last pattern that holds it, or -1.
     bool AllBarPatterns(const BarPatternProblem& problem, TActivityList& list, bool demandFilter,
                         std::vector<int32_t>& lastPosition);
     void InitialBarPatterns(const BarPatternProblem& problem, TActivityList& list);

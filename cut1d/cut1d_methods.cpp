@@ -6,6 +6,7 @@
 #include <set>
 
 #include "cut1d/applegate.h"
+#include "cut1d/exact_bars.h"
 #include "cut1d/greedy_bars.h"
 #include "cut1d/mitre.h"
 #include "util/random.h"
@@ -309,6 +310,12 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
             SolutionCut1D fm = prepared();
             FirstFitMerge(fm, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(fm));
+        }
+        if (ctx.maxPieces <= 0) {
+            outer();
+            SolutionCut1D exact = prepared();
+            ExactBars(exact, pieces, stockMain, ctx.kerf, ctx.exactLimits);
+            consider(std::move(exact));
         }
     } else {
         stv::RandomSeed(ctx.seed);

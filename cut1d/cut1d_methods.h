@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "cut1d/cut1d_types.h"
+#include "cut1d/exact_bars.h"
 #include "cut1d/single_bar.h"
 
 struct MethodContext {
@@ -21,6 +22,7 @@ struct MethodContext {
     TSingleBarOptimization* singleBar = nullptr;
     int32_t patience = 10;   // generations without a new best before the single-bar search stops
     int32_t stall = 0;
+    ExactBarsLimits exactLimits;  // bounds on the exact method's search per job
 };
 
 enum class SequentialVariant { A, B, C, D };

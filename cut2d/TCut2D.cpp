@@ -1,6 +1,7 @@
 #include "TCut2D.h"
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 
 #include "TCutSingleSheet2D.h"
@@ -66,6 +67,7 @@ struct TCut2D::Impl {
     bool ready = true;
     cut2d_progress progress;
     std::function<void(const cut2d_progress&)> on_progress;
+    std::atomic<bool> stop_requested{false};
     std::function<void()> on_run_end;
 
     Impl();
@@ -204,6 +206,7 @@ void TCut2D::Impl::Run()
         ConstructionPass(current, pass.iterations, pass.strategy_index);
         if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
         ++progress.passes_done;
+        if (stop_requested) break;
     }
     random_seed = seed;
 
@@ -242,10 +245,9 @@ void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int3
                 const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
                 if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
                 const stock2d& s = sorted_stock[static_cast<size_t>(p)];
-                if (last_tried >= 0) {
-                    const stock2d& l = sorted_stock[static_cast<size_t>(last_tried)];
-                    if (l.length == s.length && l.width == s.width) continue;
-                }
+                // Only a sheet identical in every respect would give the same layout again; one of the
+                // same size with other trims, grain or holes may take pieces the last one could not.
+                if (last_tried >= 0 && StocksIdentical(sorted_stock[static_cast<size_t>(last_tried)], s)) continue;
                 last_tried = p;
                 Configure(p, iterations);
                 int32_t considered = 0;
@@ -257,7 +259,9 @@ void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int3
                 stall = 0;
                 stock_position = p;
                 single.Run(strategy, strategy_index);
-                produced = true;
+                // An empty layout (say, every cut longer than the longest allowed) is no candidate:
+                // the stock of lower priority must still be tried.
+                if (t.sheets.count() > committed) produced = true;
             }
             if (produced) break;
         }
@@ -350,7 +354,8 @@ void TCut2D::Impl::OnSheetProgress()
     else
         ++stall;
     const int32_t limit = single.LoadedCount() == 1 ? 2 : stall_limit;
-    if (stall >= limit) {
+    // A stopped run still completes its pass, each sheet with the best found at once.
+    if (stall >= limit || stop_requested) {
         single.Stop();
         stall = 0;
     }
@@ -639,6 +644,10 @@ void TCut2D::SetRepositoryPieceWithGrain(int32_t i, int32_t length, int32_t widt
 void TCut2D::StartGuillotine() { impl_->Start(start_method::guillotine); }
 void TCut2D::StartNested() { impl_->Start(start_method::nested); }
 void TCut2D::StartStaged() { impl_->Start(start_method::staged); }
+
+void TCut2D::RequestStop() { impl_->stop_requested = true; }
+
+void TCut2D::ClearStopRequest() { impl_->stop_requested = false; }
 
 void TCut2D::set_OnProgress(std::function<void(const cut2d_progress&)> callback)
 {

@@ -91,6 +91,11 @@ public:
 
     // Called on every progress report of the single-sheet optimiser.
     void set_OnProgress(std::function<void(const cut2d_progress&)> callback);
+    // Asks a run (from any thread) to end soon with the best complete solution found so far.
+    void RequestStop();
+    // Lets the next run go its full length.
+    void ClearStopRequest();
+
     // Called once at the end of a run while the best solution can be read.
     void set_OnRunEnd(std::function<void()> callback);
 

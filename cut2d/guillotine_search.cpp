@@ -99,7 +99,7 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
     best_.remnant_rule = config.remnant_rule ? 1 : 0;
 
     stop_ = false;
-    stv::RandomSeed(config.seed);
+    if (config.seed_generator) stv::RandomSeed(config.seed);
     InitialiseParents(config);
     for (int32_t i = 0; i < parents; ++i) Evaluate(At(i));
 
@@ -110,7 +110,7 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
     best_.CopyFrom(At(first));
 
     for (;;) {
-        if (best_.waste.total <= 0.0001) break;
+        if (config.stop_without_waste && best_.waste.total <= 0.0001) break;
         if (on_generation) on_generation();
         if (stop_) break;
         for (int32_t i = 0; i < parents; ++i) {

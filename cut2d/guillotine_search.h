@@ -17,11 +17,15 @@ struct search_settings {
     bool shuffle_runs = false;  // random run orders are shuffles (jobs of many distinct sizes)
 };
 
-using guillotine_search_config = search_settings;
+struct guillotine_search_config : search_settings {
+    bool seed_generator = true;      // false when the caller seeded it once for several searches
+    bool stop_without_waste = true;  // false when only the caller's stop flag ends the search
+};
 
 class GuillotineSearch {
 public:
-    // Searches until the generation callback raises the stop flag or a layout without waste is found.
+    // Searches until the generation callback raises the stop flag or (when the config says so) a layout
+    // without waste is found.
     void Run(const std::vector<part2d>& selected, int32_t piece_bound, const sheet_geometry& geometry,
              const guillotine_search_config& config, const std::function<void()>& on_generation);
 

@@ -30,8 +30,12 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
     }
     improved_ = true;
 
-    guillotine_search_config guillotine = config;
+    guillotine_search_config guillotine;
+    static_cast<search_settings&>(guillotine) = config;
     guillotine.iterations = c;
+    // One generator for all populations, seeded above; the nested search has no waste-free stop.
+    guillotine.seed_generator = false;
+    guillotine.stop_without_waste = false;
     // The guillotine search drives the generations; the line populations take one step in each.
     guillotine_.Run(selected, piece_bound, geometry, guillotine, [&] {
         if (on_generation) on_generation();
@@ -41,7 +45,7 @@ void NestedSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound,
         }
         bool improved = along_x_.Generation();
         if (turned_population_ && along_y_.Generation()) improved = true;
-        improved_ = improved;
+        improved_ = improved || guillotine_.Improved();
     });
     stop_ = true;
     improved_ = false;

@@ -48,11 +48,11 @@ bool OverlapsHole(const sheet_geometry& g, int32_t x, int32_t y, int32_t p, int3
 }
 
 // One direction of the fit table; a = available extent, p = block extent.
-bool PassesDirection(bool far_counts, bool all_four, bool near_rule, int32_t a, int32_t p, int32_t far_margin,
-                     int32_t breakage, int32_t k)
+bool PassesDirection(bool far_counts, bool near_rule, int32_t a, int32_t p, int32_t far_margin, int32_t breakage,
+                     int32_t k)
 {
     const int32_t rest = a - p;
-    if (far_counts) return a - far_margin >= p || (all_four && rest >= 0 && rest < k);
+    if (far_counts) return a - far_margin >= p;
     if (near_rule) return rest >= breakage || rest == 0;
     return rest >= breakage + k || (rest >= 0 && rest <= k);
 }
@@ -68,9 +68,8 @@ bool FitsFreeRectangle(const sheet_geometry& g, const rect_i32& r, int32_t p, in
     const int32_t off_y = std::max(b - r.y1, e.m);
     const int32_t avail_x = r.extent_x() - off_x;
     const int32_t avail_y = r.extent_y() - off_y;
-    const bool all_four = e.x0 && e.y0 && e.xL && e.yW;
-    if (!PassesDirection(e.xL, all_four, e.x0 && e.y0, avail_x, p, e.u, g.length_breakage, g.kerf)) return false;
-    if (!PassesDirection(e.yW, all_four, e.y0, avail_y, q, e.v, g.width_breakage, g.kerf)) return false;
+    if (!PassesDirection(e.xL, e.x0 && e.y0, avail_x, p, e.u, g.length_breakage, g.kerf)) return false;
+    if (!PassesDirection(e.yW, e.y0, avail_y, q, e.v, g.width_breakage, g.kerf)) return false;
     if (hole_test && !g.holes.empty() && OverlapsHole(g, r.x1 + off_x, r.y1 + off_y, p, q)) return false;
     return true;
 }
@@ -83,10 +82,9 @@ bool FitsWholeSheet(const stock2d& s, int32_t p, int32_t q, int32_t k, int32_t g
     const int32_t v = s.trim_yW > 0 ? std::max(s.trim_yW, h + k) : 0;
     const int32_t S = s.length - t;
     const int32_t T = s.width - m;
-    const bool all_four = s.trim_x0 > 0 && s.trim_y0 > 0 && s.trim_yW > 0 && s.trim_xL > 0;
     bool x_ok;
     if (s.trim_xL > 0)
-        x_ok = S - u >= p || (all_four && S - p >= 0 && S - p < k);
+        x_ok = S - u >= p;
     else if (s.trim_x0 > 0 && s.trim_y0 > 0)
         x_ok = S - p >= g || S == p;
     else if (s.trim_x0 > 0)
@@ -94,7 +92,7 @@ bool FitsWholeSheet(const stock2d& s, int32_t p, int32_t q, int32_t k, int32_t g
     else
         x_ok = s.length - p >= g + k || (s.length - p >= 0 && s.length - p <= k);
     if (!x_ok) return false;
-    if (s.trim_yW > 0) return T - v >= q || (all_four && T - q >= 0 && T - q < k);
+    if (s.trim_yW > 0) return T - v >= q;
     if (s.trim_y0 > 0) return T - q >= h || T == q;
     return s.width - q >= h + k || (s.width - q >= 0 && s.width - q <= k);
 }

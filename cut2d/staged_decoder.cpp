@@ -143,7 +143,7 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
         const int32_t far_u_margin = ux ? em.u : em.v;
         const int32_t pu = ux ? px : py;
         const int32_t pv = ux ? py : px;
-        // No piece reaches into a far trim, not even where the fit test lets a leftover below one kerf pass.
+        // No piece reaches into a far trim.
         const int32_t trim_u = far_u ? (ux ? g_.trim_xL : g_.trim_yW) : 0;
         const bool far_v = ux ? em.yW : em.xL;
         const int32_t trim_v = far_v ? (ux ? g_.trim_yW : g_.trim_xL) : 0;
@@ -151,7 +151,9 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
         if (rest_v < trim_v || ext_u - ou - trim_u < pu) continue;
         // Cuts of stage t run across the rectangle, those of stage t + 1 across the line's strip.
         if ((rest_v > 0 || ov > 0) && ext_u > g_.max_cut) continue;
-        const bool next_possible = t + 1 <= last_stage_ && pv <= g_.max_cut;
+        // A rectangle of the last stage still takes a line: the cuts that part its pieces (or trim them) are
+        // the layout's final ones.
+        const bool next_possible = pv <= g_.max_cut;
         if (r_.same_height && t == final_strip_) {
             const int32_t reference = ext_u - ou - (far_u ? far_u_margin : 0);
             if (reference - pu > r_.height_tolerance) continue;
@@ -181,9 +183,9 @@ void staged_decoder::TryRectangle(int32_t r, bool main_walk, bool turned, int32_
             const int64_t strip_area = rest_u > k_ ? (rest_u - k_) * pv : 0;
             c.large_leftover = std::max(rest_area, strip_area);
             c.small_leftover = std::min(rest_area, strip_area);
-            // Trim zones: what a stack or a trimmed piece leaves in the last stage, where only exact fits go.
+            // Trim zones: what a line in the last stage leaves beside its pieces takes nothing more.
             // (The remainder of a first-stage strip is no trim zone: it takes more pieces of its height.)
-            c.exact_only = (t >= 2 && t == last_stage_ ? rest_area : 0) + (t >= 1 && t + 1 == last_stage_ ? strip_area : 0);
+            c.exact_only = t >= 1 && t == last_stage_ ? strip_area : 0;
             if (Offer(c, best)) best = c;
             row_found = !promoted;
             break;

@@ -8,7 +8,7 @@
 
 // How a staged layout may be cut. Stage s cuts run along x when s + first_direction is even, along y when odd.
 struct staged_rules {
-    int32_t stages = 2;           // cutting stages allowed; the nested search passes a large number
+    int32_t stages = 2;           // stages of rectangles that take lines; the nested search passes a large number
     int32_t first_direction = 0;  // 0: the first-stage cuts run along x (strips along the length), 1: along y
     int32_t routine = 0;          // 0: each line goes to the smallest rectangle; 1: an opened strip is filled at once
     bool same_height = false;     // the pieces of a final strip keep one height within the tolerance

@@ -135,7 +135,9 @@ int line_population::SortOrder(const Cut2DXChromosomeNStages& a, const Cut2DXChr
     c = LargerFirst(a.waste.largest, b.waste.largest, 0.0);
     if (c == 0) c = LargerFirst(a.waste.second, b.waste.second, 0.0);
     if (c == 0) c = LargerFirst(a.waste.third, b.waste.third, 0.0);
-    return c;
+    if (c != 0) return c;
+    if (a.rect_count != b.rect_count) return a.rect_count < b.rect_count ? -1 : 1;
+    return 0;
 }
 
 void line_population::SortRange(int32_t from, int32_t to)

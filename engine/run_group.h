@@ -1,5 +1,6 @@
 #pragma once
 // One material group of a run: the usable records of one material (and width, for bars).
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -19,13 +20,13 @@ struct run_group {
     {
         parts.Append(part);
         part_source.push_back(source);
-        part_quantity += part.quantity;
+        part_quantity += std::max(part.quantity, 0);  // a negative row must not eat another row's pieces
     }
     void AddStock(const stock_as_number_2d& item, int32_t source)
     {
         stock.Append(item);
         stock_source.push_back(source);
-        stock_quantity += item.quantity;
+        stock_quantity += std::max(item.quantity, 0);
     }
 };
 

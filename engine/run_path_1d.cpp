@@ -126,7 +126,8 @@ void stavora_2d::OnSolution1D()
         auto layout = std::make_unique<Solution1D>();
         layout->stockTag = bar->data.row_index;
         layout->stockIndex = bar->data.source_index;
-        layout->barCost = bar_stock->cost;
+        // Without a price the optimiser costs a bar by its length in integer units: give it in the user's.
+        layout->barCost = stock[layout->stockIndex].price > 0.0 ? bar_stock->cost : bar_stock->cost / scale;
         layout->stockLength = stock[layout->stockIndex].length;
         layout->barLength = bar_stock->length / scale;
         if (!decimal_input) {

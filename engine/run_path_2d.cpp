@@ -128,6 +128,7 @@ int32_t stavora_2d::RunPath2D()
         if (NameHandled(handled, material)) continue;
         handled.push_back(material);
         last_progress.group_index = static_cast<int32_t>(handled.size()) - 1;
+        last_progress.material = material.str();
 
         const run_group group = CollectGroup(
             parts, stock, material, [](const part_as_number_2d& p) { return p.IsFlatPiece(); },

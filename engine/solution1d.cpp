@@ -26,6 +26,7 @@ void Solution1D::Clear()
 bool Solution1D::SameLayout(const Solution1D& candidate) const
 {
     constexpr double kAngleTolerance = 1e-6;
+    if (stockIndex != candidate.stockIndex) return false;
     if (!barLength.EqualValue(candidate.barLength) || !stockLength.EqualValue(candidate.stockLength)) return false;
     if (pieceCount() != candidate.pieceCount()) return false;
     if (!groupName.EqualsIgnoreCase(candidate.groupName) || !stockLabel.EqualsIgnoreCase(candidate.stockLabel))

@@ -36,6 +36,6 @@ struct Solution1D {
 
     int32_t pieceCount() const { return static_cast<int32_t>(pieces.size()); }
     void Clear();
-    // Same bar lengths, texts and pieces in the same order.
+    // Same stock record, bar lengths, texts and pieces in the same order.
     bool SameLayout(const Solution1D& candidate) const;
 };

@@ -77,6 +77,8 @@ void Append(TOwningList<statistical_waste>& list, const fractional_double& lengt
 
 bool Solution2D::SameLayout(const Solution2D& other) const
 {
+    // Each stock record is charged for its own sheets: layouts of two records never merge.
+    if (sheet_source_index != other.sheet_source_index) return false;
     if (!sheet_length.EqualValue(other.sheet_length) || !sheet_width.EqualValue(other.sheet_width)) return false;
     if (piece_count() != other.piece_count() || cut_count() != other.cut_count()) return false;
     if (!material.EqualsIgnoreCase(other.material) || !stock_label.EqualsIgnoreCase(other.stock_label)) return false;

@@ -54,7 +54,7 @@ struct Solution2D {
     int32_t cut_count() const { return static_cast<int32_t>(cuts.size()); }
     int32_t waste_count() const { return static_cast<int32_t>(wastes.size()); }
 
-    // Same sheet, pieces and cuts (matched regardless of order); wastes, cost, area not compared.
+    // Same stock record, sheet, pieces and cuts (matched regardless of order); wastes, cost, area not compared.
     bool SameLayout(const Solution2D& other) const;
 };
 

@@ -3,8 +3,24 @@
 #include "cut1d/TCut1D.h"
 #include "cut2d/TCut2D.h"
 #include "engine/run_group.h"
+#include "engine/quantity_bounds.h"
 #include "engine/scale_finder.h"
 #include "model/list_files.h"
+
+namespace {
+
+// Reads a list into `target`. With `issues`, only a list that read completely replaces it.
+template <class Array, class Reader>
+bool ReadListWhole(Array& target, std::vector<list_file_issue>* issues, const Reader& read)
+{
+    if (!issues) return read(target, nullptr);
+    Array read_list;
+    if (!read(read_list, issues) || !issues->empty()) return false;
+    target = std::move(read_list);
+    return true;
+}
+
+}  // namespace
 
 stavora_2d::stavora_2d()
     : optimizer_2d(std::make_unique<TCut2D>()), optimizer_1d(std::make_unique<TCut1D>())
@@ -81,13 +97,32 @@ bool stavora_2d::Gather(const gather_parts_fn& gather_parts, const gather_stock_
 run_result stavora_2d::Run(idle_fn idle)
 {
     idle_callback = std::move(idle);
+    stop_requested_ = false;
+    optimizer_2d->ClearStopRequest();
     ResetResults();
     last_progress = run_progress{};
     run_result result;
+    if (const auto refusal = FindOversizedQuantity(parts, stock)) {
+        result.status = kRunRefused;
+        result.message = RefusalText(*refusal);
+        return result;
+    }
     const int32_t status_2d = RunPath2D();
     const int32_t status_1d = RunPath1D();
     result.status = status_2d != kRunAllPlaced ? status_2d : status_1d;
+    // A part that is neither a sheet piece nor a bar piece (a size too small to count, not zero)
+    // is cut by no path: it stays unplaced.
+    if (result.status == kRunAllPlaced)
+        for (const auto& part : parts)
+            if (part.useit && part.quantity > 0 && !part.IsFlatPiece() && !part.IsLinearPiece())
+                result.status = kRunNotAllPlaced;
     return result;
+}
+
+void stavora_2d::RequestStop()
+{
+    stop_requested_ = true;
+    optimizer_2d->RequestStop();
 }
 
 // A group with parts but no stock, or whose sizes no scale fits, is not cut and marks the status;
@@ -95,10 +130,12 @@ run_result stavora_2d::Run(idle_fn idle)
 bool stavora_2d::PrepareGroup(const run_group& group, int32_t& status)
 {
     if (group.parts.empty()) return false;
-    if (group.stock.empty()) {
-        status = kRunNotAllPlaced;
+    if (group.stock_quantity <= 0) {
+        if (group.part_quantity > 0) status = kRunNotAllPlaced;
         return false;
     }
+    // Nothing demanded: the optimiser must not be started, it would cut the last group's pieces again.
+    if (group.part_quantity <= 0) return false;
     group_scale found;
     if (!FindGroupScale(group.parts, group.stock, parameters, found)) {
         status = kRunNotScalable;
@@ -136,9 +173,12 @@ bool stavora_2d::SavePartListXml(const std::filesystem::path& path, const gather
 }
 
 bool stavora_2d::OpenPartListXml(const std::filesystem::path& path, const clear_grid_fn& clear_parts_grid,
-                                 const show_parts_fn& show_parts)
+                                 const show_parts_fn& show_parts, std::vector<list_file_issue>* issues)
 {
-    if (!ReadPartsXml(parts, path)) return false;
+    if (!ReadListWhole(parts, issues, [&](parts_array_2d& into, std::vector<list_file_issue>* found) {
+            return ReadPartsXml(into, path, found);
+        }))
+        return false;
     if (clear_parts_grid) clear_parts_grid();
     if (show_parts) show_parts(parts);
     return true;
@@ -152,9 +192,12 @@ bool stavora_2d::SaveStockListXml(const std::filesystem::path& path, const gathe
 }
 
 bool stavora_2d::OpenStockListXml(const std::filesystem::path& path, const clear_grid_fn& clear_stock_grid,
-                                  const show_stock_fn& show_stock)
+                                  const show_stock_fn& show_stock, std::vector<list_file_issue>* issues)
 {
-    if (!ReadStockXml(stock, path)) return false;
+    if (!ReadListWhole(stock, issues, [&](stock_array_2d& into, std::vector<list_file_issue>* found) {
+            return ReadStockXml(into, path, found);
+        }))
+        return false;
     if (clear_stock_grid) clear_stock_grid();
     if (show_stock) show_stock(stock);
     return true;
@@ -169,19 +212,27 @@ bool stavora_2d::SavePartListCsv(const std::filesystem::path& path, wchar_t sepa
 }
 
 bool stavora_2d::OpenPartListCsv(const std::filesystem::path& path, wchar_t separator,
-                                 const clear_grid_fn& clear_parts_grid, const show_parts_fn& show_parts)
+                                 const clear_grid_fn& clear_parts_grid, const show_parts_fn& show_parts,
+                                 std::vector<list_file_issue>* issues)
 {
-    const bool read = ReadPartsCsv(parts, path, separator);
-    // The grid shows the array whatever the read did; a failed read left it unchanged.
+    const bool read = ReadListWhole(parts, issues, [&](parts_array_2d& into, std::vector<list_file_issue>* found) {
+        return ReadPartsCsv(into, path, separator, found);
+    });
+    if (!read && issues) return false;
+    // Taken as far as it reads, the grid shows the array whatever the read did; a failed read left it unchanged.
     if (clear_parts_grid) clear_parts_grid();
     if (show_parts) show_parts(parts);
     return read;
 }
 
 bool stavora_2d::OpenStockListCsv(const std::filesystem::path& path, wchar_t separator,
-                                  const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock)
+                                  const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock,
+                                  std::vector<list_file_issue>* issues)
 {
-    const bool read = ReadStockCsv(stock, path, separator);
+    const bool read = ReadListWhole(stock, issues, [&](stock_array_2d& into, std::vector<list_file_issue>* found) {
+        return ReadStockCsv(into, path, separator, found);
+    });
+    if (!read && issues) return false;
     if (clear_stock_grid) clear_stock_grid();
     if (show_stock) show_stock(stock);
     return read;

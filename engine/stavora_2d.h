@@ -3,13 +3,16 @@
 // the parameters, both optimisers and every result of the last run.
 #include <cstdint>
 #include <filesystem>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/solution1d.h"
 #include "engine/solution2d.h"
 #include "model/input_records.h"
+#include "model/list_files.h"
 #include "util/tlista.h"
 
 class TCut2D;
@@ -24,13 +27,16 @@ using show_stock_fn = std::function<void(const stock_array_2d&)>;
 using clear_grid_fn = std::function<void()>;
 using idle_fn = std::function<void()>;
 
-// Run status: every piece placed; a material no scale fits was skipped; not every piece placed.
+// Run status: every piece placed; a material no scale fits was skipped; not every piece placed;
+// the job was refused before anything was cut (the result's message says why).
 inline constexpr int32_t kRunAllPlaced = 0;
 inline constexpr int32_t kRunNotScalable = 1;
 inline constexpr int32_t kRunNotAllPlaced = 2;
+inline constexpr int32_t kRunRefused = 3;
 
 struct run_result {
     int32_t status = kRunAllPlaced;
+    std::wstring message;  // the refusal, naming the row; empty unless refused
 };
 
 // What the optimisers last reported; readable from inside the idle callback.
@@ -39,6 +45,7 @@ struct run_progress {
     int32_t group_count = 0;    // groups with parts in this run
     int32_t passes_done = 0;    // construction passes of the sheet optimiser for this group
     int32_t passes_total = 0;
+    std::wstring material;      // of the group being cut (may be empty)
 };
 
 class stavora_2d {
@@ -81,21 +88,29 @@ public:
     bool Gather(const gather_parts_fn& gather_parts, const gather_stock_fn& gather_stock,
                 const gather_parameters_fn& gather_parameters);
     run_result Run(idle_fn idle);
+    // Asks a run (from any thread) to end soon, keeping the best layouts found so far.
+    void RequestStop();
+    bool StopRequested() const { return stop_requested_; }
     void ResetResults();
 
+    // List files (model/list_files.h). With `issues`, a file that does not read completely (a text
+    // that is not a number, a CSV line refused) is not loaded: false, the arrays and the grid stay
+    // as they were, and the texts are listed there. Without it a list is taken as far as it reads.
     bool SavePartListXml(const std::filesystem::path& path, const gather_parts_fn& gather_parts);
     bool OpenPartListXml(const std::filesystem::path& path, const clear_grid_fn& clear_parts_grid,
-                         const show_parts_fn& show_parts);
+                         const show_parts_fn& show_parts, std::vector<list_file_issue>* issues = nullptr);
     bool SaveStockListXml(const std::filesystem::path& path, const gather_stock_fn& gather_stock);
     bool OpenStockListXml(const std::filesystem::path& path, const clear_grid_fn& clear_stock_grid,
-                          const show_stock_fn& show_stock);
+                          const show_stock_fn& show_stock, std::vector<list_file_issue>* issues = nullptr);
     bool SavePartListCsv(const std::filesystem::path& path, wchar_t separator, const gather_parts_fn& gather_parts);
     bool OpenPartListCsv(const std::filesystem::path& path, wchar_t separator, const clear_grid_fn& clear_parts_grid,
-                         const show_parts_fn& show_parts);
+                         const show_parts_fn& show_parts, std::vector<list_file_issue>* issues = nullptr);
     bool OpenStockListCsv(const std::filesystem::path& path, wchar_t separator,
-                          const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock);
+                          const clear_grid_fn& clear_stock_grid, const show_stock_fn& show_stock,
+                          std::vector<list_file_issue>* issues = nullptr);
 
 private:
+    std::atomic<bool> stop_requested_{false};
     int32_t RunPath2D();
     int32_t RunPath1D();
     void OnSolution2D();

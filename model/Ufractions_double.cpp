@@ -104,6 +104,14 @@ bool ImproperNumerator(const fractional_double& x, int64_t& out)
     return !AddOverflows(scaled, SignOf(x.whole) * x.numerator, out);
 }
 
+// The numerator of a mixed number and every denominator are unsigned digits, blanks before them aside:
+// "10 -1/2" and "1/-2" are typing slips, not numbers.
+bool DigitsAt(std::string_view text, size_t pos)
+{
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    return pos < text.size() && text[pos] >= '0' && text[pos] <= '9';
+}
+
 // Parsing shared by ParseWide and Parse8 on text already in 8-bit reader form.
 bool ParseText(std::string t, fractional_double& number)
 {
@@ -125,7 +133,7 @@ bool ParseText(std::string t, fractional_double& number)
     const std::string_view after = text.substr(slash + 1);
     size_t pos = 0;
     int64_t denominator = 0;
-    const bool denominator_ok = ReadInt64(after, pos, denominator) && denominator != 0;
+    const bool denominator_ok = DigitsAt(after, 0) && ReadInt64(after, pos, denominator) && denominator != 0;
     if (!denominator_ok || pos != after.size()) ok = false;
 
     std::string_view before = text.substr(0, slash);
@@ -138,7 +146,10 @@ bool ParseText(std::string t, fractional_double& number)
         size_t wpos = 0;
         double whole = 0.0;
         if (ReadDouble(before, wpos, whole)) number.whole = whole;
+        // Nothing may stand between the whole and its numerator ("5x 3/4").
+        if (wpos != space) ok = false;
         pos = space + 1;
+        if (!DigitsAt(before, pos)) ok = false;
     } else {
         pos = 0;
     }

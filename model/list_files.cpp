@@ -1,5 +1,7 @@
 #include "model/list_files.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -7,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include "model/Utils_fractions_vcl.h"
 #include "model/number_text.h"
 #include "util/safe_file.h"
 #include "util/utf8.h"
@@ -100,11 +103,11 @@ fractional_double ReadFraction(pugi::xml_node node, const char* name, const Issu
     return value;
 }
 
-// Missing means 1; a text that is not a whole number is reported and read as far as it goes.
+// Missing or empty means 1; a text that is not a whole number is reported and read as far as it goes.
 int32_t ReadQuantity(pugi::xml_node row, const IssueSink& sink)
 {
     const char* text = ChildText(row, "quantity");
-    if (!text) return 1;
+    if (!text || TrimBlanks(Utf8ToWide(text)).empty()) return 1;
     if (!stv::text::IsInteger(text)) sink.Note(list_file_issue::quantity_not_an_integer, "quantity", text);
     return stv::text::LeadingInt(text);
 }
@@ -194,13 +197,9 @@ stock_as_number_2d ReadStockRow(pugi::xml_node row, const IssueSink& sink)
 }
 
 template <class Record, class RowReader>
-bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
+bool ReadXmlRows(record_array<Record>& out, const pugi::xml_document& doc, const char* list_name, RowReader read_row,
                  std::vector<list_file_issue>* issues)
 {
-    std::string bytes;
-    if (!ReadListBytes(path, bytes, issues)) return false;
-    pugi::xml_document doc;
-    if (!doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto)) return false;
     const pugi::xml_node list = doc.child("data").child(list_name);
     if (!list) return false;
     record_array<Record> records;
@@ -216,17 +215,31 @@ bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* li
     return true;
 }
 
+template <class Record, class RowReader>
+bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
+                 std::vector<list_file_issue>* issues)
+{
+    std::string bytes;
+    if (!ReadListBytes(path, bytes, issues)) return false;
+    pugi::xml_document doc;
+    if (!doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto)) return false;
+    return ReadXmlRows(out, doc, list_name, read_row, issues);
+}
+
+template <class Record, class RowReader>
+bool ReadXmlText(record_array<Record>& out, const std::string& text, const char* list_name, RowReader read_row,
+                 std::vector<list_file_issue>* issues)
+{
+    pugi::xml_document doc;
+    if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) return false;
+    return ReadXmlRows(out, doc, list_name, read_row, issues);
+}
+
 // ---------------------------------------------------------------------------------------------
 // CSV
 
-// Characters of a line that the reader looks at; the rest of a longer line is dropped.
-constexpr size_t kCsvLineLimit = 199;
-// Lines shorter than this (line end included) carry no record.
-constexpr size_t kCsvShortestLine = 7;
-
 struct CsvLine {
-    std::wstring text;   // without the line end
-    size_t length = 0;   // characters, the line end counted as one
+    std::wstring text;  // without the line end
 };
 
 std::vector<CsvLine> SplitCsvLines(std::string_view bytes)
@@ -242,43 +255,72 @@ std::vector<CsvLine> SplitCsvLines(std::string_view bytes)
         CsvLine line;
         if (!stv::text::DecodeUtf8(raw, line.text)) line.text = stv::text::DecodeLatin1(raw);
         std::erase(line.text, L'\0');
-        line.length = line.text.size() + (has_end ? 1 : 0);
         lines.push_back(std::move(line));
         start = has_end ? newline + 1 : bytes.size();
     }
     return lines;
 }
 
+// A field trimmed of blanks; a field in double quotes (as spreadsheets write them) loses the quotes.
+std::wstring CsvFieldText(std::wstring_view raw)
+{
+    std::wstring text = TrimBlanks(raw);
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
+        std::wstring inner;
+        for (size_t i = 1; i + 1 < text.size(); ++i) {
+            inner.push_back(text[i]);
+            if (text[i] == L'"' && text[i + 1] == L'"' && i + 2 < text.size()) ++i;
+        }
+        text = std::move(inner);
+    }
+    return text;
+}
+
+// The four number fields and the label of a line. The label is the rest of the line after the
+// fourth separator, one closing separator dropped, so a label may hold the separator itself.
 struct CsvFields {
-    int count = 0;
-    double length = 0.0, width = 0.0;
-    int32_t quantity = 1, grain = 0;
+    std::wstring number[4];
+    int numbers = 0;  // number fields present
     std::wstring label;
 };
 
-// The line scanned as "%lf%lf%d%d%s"; fields stop at the first that does not read.
-CsvFields ScanCsvFields(const std::wstring& line)
+CsvFields SplitCsvFields(std::wstring_view line, wchar_t separator)
 {
-    using namespace stv::text;
     CsvFields fields;
-    const std::string narrow = NarrowForNumbers(line);
-    size_t pos = 0;
-    if (!ReadDouble(narrow, pos, fields.length)) return fields;
-    fields.count = 1;
-    if (!ReadDouble(narrow, pos, fields.width)) return fields;
-    fields.count = 2;
-    if (!ReadInt32(narrow, pos, fields.quantity)) return fields;
-    fields.count = 3;
-    if (!ReadInt32(narrow, pos, fields.grain)) return fields;
-    fields.count = 4;
-    while (pos < line.size() && IsSpace(static_cast<char32_t>(line[pos]))) ++pos;
-    size_t end = pos;
-    while (end < line.size() && !IsSpace(static_cast<char32_t>(line[end]))) ++end;
-    if (end > pos) {
-        fields.label = line.substr(pos, end - pos);
-        fields.count = 5;
+    size_t start = 0;
+    while (fields.numbers < 4) {
+        const size_t end = line.find(separator, start);
+        const bool last = end == std::wstring_view::npos;
+        fields.number[fields.numbers++] = CsvFieldText(line.substr(start, last ? line.npos : end - start));
+        if (last) return fields;
+        start = end + 1;
     }
+    std::wstring_view rest = line.substr(start);
+    if (!rest.empty() && rest.back() == separator) rest.remove_suffix(1);
+    fields.label = CsvFieldText(rest);
     return fields;
+}
+
+bool IsBlankCsvLine(std::wstring_view line, wchar_t separator)
+{
+    for (wchar_t c : line)
+        if (c != separator && !stv::text::IsSpace(static_cast<char32_t>(c))) return false;
+    return true;
+}
+
+const char* const kCsvFieldNames[4] = {"length", "width", "quantity", "grain"};
+
+bool ReadCsvSize(const std::wstring& text, wchar_t decimal_separator, fractional_double& value)
+{
+    return value.ParseWide(text, decimal_separator) && std::isfinite(value.AsDouble());
+}
+
+// A whole number in the 32-bit range, nothing else in the field.
+bool ReadCsvInteger(const std::wstring& text, int32_t& value)
+{
+    const std::string narrow = stv::text::NarrowForNumbers(text);
+    size_t pos = 0;
+    return stv::text::ReadInt32(narrow, pos, value) && pos == narrow.size();
 }
 
 template <class Record>
@@ -290,34 +332,52 @@ bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separa
     if (bytes.empty()) return false;
     bytes = Utf16FileToUtf8(bytes);
 
+    // Where fields are split at commas the decimals take a full stop; otherwise either mark reads.
+    const wchar_t decimal_separator = separator == L',' ? L'.' : L',';
     const std::vector<CsvLine> lines = SplitCsvLines(bytes);
-    int32_t slots = 0;
-    for (const CsvLine& line : lines)
-        if (line.length >= kCsvShortestLine) ++slots;
-
     record_array<Record> records;
-    records.Reserve(slots);
     std::vector<list_file_issue> found;
+    bool first_line = true;
     for (size_t n = 0; n < lines.size(); ++n) {
-        const CsvLine& line = lines[n];
-        if (line.length < kCsvShortestLine || records.count() >= slots) continue;
-        std::wstring text = line.text.substr(0, kCsvLineLimit);
-        for (wchar_t& c : text)
-            if (c == separator) c = L' ';
-        const CsvFields fields = ScanCsvFields(text);
-        if (fields.count < 2) {
-            if (issues)
-                found.push_back({static_cast<int32_t>(n), list_file_issue::size_not_a_number, "line",
-                                 WideToUtf8(line.text.substr(0, 60))});
-            continue;
-        }
+        const std::wstring& line = lines[n].text;
+        if (IsBlankCsvLine(line, separator)) continue;
+        const CsvFields fields = SplitCsvFields(line, separator);
+        const int32_t row = static_cast<int32_t>(std::min<size_t>(n, INT32_MAX));
         Record record;
-        record.length = fractional_double(fields.length);
-        record.width = fractional_double(fields.width);
-        record.quantity = (fields.count >= 3 && fields.quantity != 0) ? fields.quantity : 1;
-        record.grain = fields.count >= 4 ? GrainCode(fields.grain) : 0;
-        if (fields.count >= 5) record.label = std::wstring_view(fields.label);
-        records.Append(record);
+        bool line_read = true;
+        auto refuse = [&](list_file_issue::kind_type kind, int field) {
+            line_read = false;
+            found.push_back({row, kind, kCsvFieldNames[field], WideToUtf8(fields.number[field].substr(0, 60))});
+        };
+        fractional_double* sizes[2] = {&record.length, &record.width};
+        for (int f = 0; f < 2; ++f) {
+            if (fields.number[f].empty())
+                refuse(list_file_issue::size_missing, f);
+            else if (!ReadCsvSize(fields.number[f], decimal_separator, *sizes[f]))
+                refuse(list_file_issue::size_not_a_number, f);
+        }
+        // A first line of words is a heading, as spreadsheets write one; a line of numbers split
+        // at another separator is not.
+        if (first_line) {
+            first_line = false;
+            auto has_digit = [](const std::wstring& text) {
+                return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+            };
+            if (!has_digit(fields.number[0]) && !has_digit(fields.number[1])) {
+                found.clear();
+                continue;
+            }
+        }
+        int32_t quantity = 1;
+        if (fields.numbers > 2 && !fields.number[2].empty() && !ReadCsvInteger(fields.number[2], quantity))
+            refuse(list_file_issue::quantity_not_an_integer, 2);
+        record.quantity = quantity != 0 ? quantity : 1;
+        int32_t grain = 0;
+        if (fields.numbers > 3 && !fields.number[3].empty() && !ReadCsvInteger(fields.number[3], grain))
+            refuse(list_file_issue::grain_not_an_integer, 3);
+        record.grain = GrainCode(grain);
+        record.label = std::wstring_view(fields.label);
+        if (line_read) records.Append(record);
     }
     out = std::move(records);
     if (issues) *issues = std::move(found);
@@ -334,6 +394,16 @@ bool ReadPartsXml(parts_array_2d& parts, const fs::path& path, std::vector<list_
 bool ReadStockXml(stock_array_2d& stock, const fs::path& path, std::vector<list_file_issue>* issues)
 {
     return ReadXmlList(stock, path, "stock", ReadStockRow, issues);
+}
+
+bool ReadPartsXmlText(parts_array_2d& parts, const std::string& text, std::vector<list_file_issue>* issues)
+{
+    return ReadXmlText(parts, text, "parts", ReadPartRow, issues);
+}
+
+bool ReadStockXmlText(stock_array_2d& stock, const std::string& text, std::vector<list_file_issue>* issues)
+{
+    return ReadXmlText(stock, text, "stock", ReadStockRow, issues);
 }
 
 bool WritePartsXml(const parts_array_2d& parts, const fs::path& path)
@@ -409,15 +479,27 @@ bool ReadStockCsv(stock_array_2d& stock, const fs::path& path, wchar_t separator
 bool WritePartsCsv(const parts_array_2d& parts, const fs::path& path, wchar_t separator)
 {
     const std::string sep = WideToUtf8(std::wstring_view(&separator, 1));
+    const wchar_t decimal_separator = separator == L',' ? L'.' : L',';
     std::string bytes;
     for (const part_as_number_2d& part : parts) {
         // A line break inside a label would split the record on reading.
         std::wstring label = part.label.str();
         for (wchar_t& c : label)
             if (c == L'\n' || c == L'\r') c = L' ';
-        bytes += stv::text::FormatFixed6(part.length.AsDouble());
+        // A label that starts with a quote is quoted itself, so that reading keeps its quotes.
+        if (!label.empty() && label.front() == L'"') {
+            std::wstring quoted = L"\"";
+            for (wchar_t c : label) {
+                quoted.push_back(c);
+                if (c == L'"') quoted.push_back(c);
+            }
+            label = quoted + L"\"";
+        }
+        // Sizes in their typed form, so fractions come back as fractions; decimals take the mark
+        // that the reader expects beside this separator.
+        bytes += WideToUtf8(part.length.FormatDisplay(decimal_separator));
         bytes += sep;
-        bytes += stv::text::FormatFixed6(part.width.AsDouble());
+        bytes += WideToUtf8(part.width.FormatDisplay(decimal_separator));
         bytes += sep;
         bytes += std::to_string(part.quantity);
         bytes += sep;

@@ -197,31 +197,53 @@ bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int hei
     }
 
     const std::array<QString, 3> lines = LayoutStatisticsLines(solution);
-    TextOut(canvas, TruncToInt(0.5 * X - Half(TextWidth(canvas, lines[0])) + Half(m)), Y + 1, lines[0]);
+    // A line wider than the sheet stays whole on the surface instead of centred under the sheet.
+    auto keep_on_surface = [&](int x, const QString& line) {
+        return std::max(0, std::min(x, width - TextWidth(canvas, line)));
+    };
+    TextOut(canvas, keep_on_surface(TruncToInt(0.5 * X - Half(TextWidth(canvas, lines[0])) + Half(m)), lines[0]), Y + 1,
+            lines[0]);
     for (int i = 1; i < 3; ++i)
-        TextOut(canvas, Half(X) - Half(TextWidth(canvas, lines[i])) + Half(m), Y + i * h, lines[i]);
+        TextOut(canvas, keep_on_surface(Half(X) - Half(TextWidth(canvas, lines[i])) + Half(m), lines[i]), Y + i * h,
+                lines[i]);
 
     for (const TFractionalCut& cut : solution.cuts)
         Line(canvas, sc(cut.x1.AsDouble()), sc(cut.y1.AsDouble()), sc(cut.x2.AsDouble()), sc(cut.y2.AsDouble()), black);
 
+    // A text that does not fit its piece is left out rather than drawn across its neighbours.
+    auto fits = [&](const QString& text, int room_along, int room_across) {
+        return TextWidth(canvas, text) <= room_along && h <= room_across;
+    };
     for (const TFractionalPiece2D& piece : solution.pieces) {
         const int mid_x = sc(Mid(piece.x1, piece.x2));
         const int mid_y = sc(Mid(piece.y1, piece.y2));
+        const int piece_width = sc(piece.x2.AsDouble()) - sc(piece.x1.AsDouble());
+        const int piece_height = sc(piece.y2.AsDouble()) - sc(piece.y1.AsDouble());
         if (flags.show_part_sizes) {
             const QString across = SizeText(piece.horizontal_size);
-            TextOut(canvas, mid_x - Half(TextWidth(canvas, across)), sc(piece.y1.AsDouble()), across);
+            if (fits(across, piece_width, piece_height))
+                TextOut(canvas, mid_x - Half(TextWidth(canvas, across)), sc(piece.y1.AsDouble()), across);
             const QString down = SizeText(piece.vertical_size);
-            TextOutRotated(sc(piece.x1.AsDouble()), mid_y + Half(TextWidth(canvas, down)), down, canvas, 90);
+            if (fits(down, piece_height, piece_width))
+                TextOutRotated(sc(piece.x1.AsDouble()), mid_y + Half(TextWidth(canvas, down)), down, canvas, 90);
         }
         if (flags.show_part_labels && !piece.label.empty()) {
             const QString label = QString::fromStdWString(piece.label.str());
             const int a = Half(TextWidth(canvas, label));
             const int b = Half(h);
-            if (piece.horizontal_size > piece.vertical_size)
-                TextOut(canvas, mid_x - a, mid_y - b, label);
-            else
+            if (piece.horizontal_size > piece.vertical_size) {
+                if (fits(label, piece_width, piece_height)) TextOut(canvas, mid_x - a, mid_y - b, label);
+            } else if (mid_x - b >= sc(piece.x1.AsDouble()) && mid_x - b + 2 * a <= sc(piece.x2.AsDouble())
+                       && mid_y - a >= sc(piece.y1.AsDouble()) && mid_y - a + h <= sc(piece.y2.AsDouble())) {
                 TextOut(canvas, mid_x - b, mid_y - a, label);
+            }
         }
+    }
+
+    if (flags.show_cut_numbers) {
+        const layout_cut_sequence sequence =
+            flags.cut_sequence_of ? flags.cut_sequence_of(solution) : BuildCutSequence(solution, sheet_trims{});
+        DrawCutNumbers(canvas, solution, sequence, m, s);
     }
 
     const QBrush pattern = hatch ? QBrush(ColourTile(*hatch)) : QBrush();
@@ -244,15 +266,48 @@ bool DrawLayout(QPainter& canvas, const Solution2D& solution, int width, int hei
                 for (int c = 1; c < nx; c += 3) TextOut(canvas, left + c * dot_width, top + r * h, dot);
         }
         if (flags.show_waste_sizes) {
+            const int waste_width = sc(waste.x2.AsDouble()) - left;
+            const int waste_height = sc(waste.y2.AsDouble()) - top;
             const QString across = SizeText(waste.horizontal_size);
-            TextOut(canvas, sc(Mid(waste.x1, waste.x2)) - Half(TextWidth(canvas, across)), top + 1, across);
+            if (fits(across, waste_width, waste_height))
+                TextOut(canvas, sc(Mid(waste.x1, waste.x2)) - Half(TextWidth(canvas, across)), top + 1, across);
             const QString down = SizeText(waste.vertical_size);
-            TextOutRotated(left + 1, sc(Mid(waste.y1, waste.y2)) + Half(TextWidth(canvas, down)), down, canvas, 90);
+            if (fits(down, waste_height, waste_width))
+                TextOutRotated(left + 1, sc(Mid(waste.y1, waste.y2)) + Half(TextWidth(canvas, down)), down, canvas, 90);
         }
     }
 
     canvas.restore();
     return true;
+}
+
+void DrawCutNumbers(QPainter& canvas, const Solution2D& solution, const layout_cut_sequence& sequence, int m, double s)
+{
+    canvas.save();
+    QFont font = canvas.font();
+    if (font.pixelSize() > 0) font.setPixelSize(std::max(6, font.pixelSize() * 3 / 4));
+    else font.setPointSizeF(std::max(4.0, font.pointSizeF() * 0.75));
+    canvas.setFont(font);
+    const QFontMetrics metrics = canvas.fontMetrics();
+    for (const sequence_cut& c : sequence.cuts) {
+        if (c.cut_index < 0 || c.cut_index >= solution.cut_count()) continue;
+        const TFractionalCut& k = solution.cuts[static_cast<size_t>(c.cut_index)];
+        // A quarter along the line: the middle is where the sizes of the parts are written.
+        const int x = ScaleCoordinate(0.75 * k.x1.AsDouble() + 0.25 * k.x2.AsDouble(), m, s);
+        const int y = ScaleCoordinate(0.75 * k.y1.AsDouble() + 0.25 * k.y2.AsDouble(), m, s);
+        const QString text = QString::number(c.number);
+        const int w = metrics.horizontalAdvance(text) + 4;
+        const int h = metrics.height();
+        // Kept inside the sheet so tags on edge cuts stay whole.
+        const int right = ScaleCoordinate(solution.sheet_length.AsDouble(), m, s) - w - 1;
+        const int bottom = ScaleCoordinate(solution.sheet_width.AsDouble(), m, s) - h - 1;
+        const QRect tag(std::max(m + 1, std::min(x - w / 2, right)), std::max(m + 1, std::min(y - h / 2, bottom)), w, h);
+        canvas.fillRect(tag, Qt::white);
+        canvas.setPen(QPen(Qt::black, 0));
+        canvas.drawRect(tag.adjusted(0, 0, -1, -1));
+        canvas.drawText(tag, Qt::AlignCenter, text);
+    }
+    canvas.restore();
 }
 
 std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_width, int box_height,
@@ -261,16 +316,20 @@ std::optional<QImage> DrawLayoutPicture(const Solution2D& solution, int box_widt
     if (!SheetHasArea(solution)) return std::nullopt;
 
     int m = 0;
+    int widest_line = 0;
     {
         QImage probe(1, 1, QImage::Format_RGB32);  // same resolution as the picture
         QPainter canvas(&probe);
         canvas.setFont(font);
         m = Margin(canvas);
+        for (const QString& line : LayoutStatisticsLines(solution))
+            widest_line = std::max(widest_line, TextWidth(canvas, line));
     }
     const double s = FitScale(solution, box_width, box_height, m);
     if (!UsableScale(s)) return std::nullopt;
 
-    const int width = 2 * m + TruncToInt((solution.sheet_length * s).AsDouble()) + 1;
+    // The picture is at least as wide as its statistics lines.
+    const int width = std::max(2 * m + TruncToInt((solution.sheet_length * s).AsDouble()) + 1, widest_line + 1);
     const int height = 4 * m + TruncToInt((solution.sheet_width * s).AsDouble()) + 1;
     QImage picture(width, height, QImage::Format_RGB32);
     if (picture.isNull()) return std::nullopt;

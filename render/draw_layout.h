@@ -1,6 +1,7 @@
 #pragma once
 // Drawing of one sheet layout to scale on any QPainter surface: screen picture, printer page, PDF.
 #include <array>
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QString>
 
+#include "engine/cut_sequence.h"
 #include "engine/solution1d.h"
 #include "engine/solution2d.h"
 #include "util/tlista.h"
@@ -17,7 +19,13 @@ struct layout_display_flags {
     bool show_part_sizes = true;
     bool show_waste_sizes = false;
     bool show_part_labels = true;
+    bool show_cut_numbers = false;  // the saw order, written on the cut lines
+    // The sequence the numbers follow (it knows the sheet's trims); without one, built from the layout alone.
+    std::function<layout_cut_sequence(const Solution2D&)> cut_sequence_of = {};
 };
+
+// Small numbered tags on the cut lines, in saw order.
+void DrawCutNumbers(QPainter& canvas, const Solution2D& solution, const layout_cut_sequence& sequence, int m, double s);
 
 // The 8x8 monochrome tile with both diagonals black on white, used to hatch wastes on screen.
 QImage MakeHatchPattern();

@@ -1,5 +1,7 @@
 #include "my_w_string.h"
 
+#include "util/case_folding.h"
+
 void my_w_string::Assign(const char* text)
 {
     text_.clear();
@@ -7,32 +9,47 @@ void my_w_string::Assign(const char* text)
     for (const char* p = text; *p; ++p) text_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
 }
 
-// Lower-case folding for the scripts our users type (Latin, Greek, Cyrillic) without depending
-// on the process locale.
-wchar_t my_w_string::FoldCase(wchar_t c)
-{
-    const unsigned u = static_cast<unsigned>(c);
-    if (u >= 'A' && u <= 'Z') return static_cast<wchar_t>(u + 32);
-    if (u < 0xC0) return c;
-    if (u <= 0xDE) return (u == 0xD7) ? c : static_cast<wchar_t>(u + 32);       // Latin-1
-    if (u >= 0x100 && u <= 0x137) return static_cast<wchar_t>(u | 1u);          // Latin Extended-A, pairs
-    if (u >= 0x139 && u <= 0x148) return (u & 1u) ? static_cast<wchar_t>(u + 1) : c;
-    if (u >= 0x14A && u <= 0x177) return static_cast<wchar_t>(u | 1u);
-    if (u == 0x178) return static_cast<wchar_t>(0xFF);
-    if (u >= 0x179 && u <= 0x17E) return (u & 1u) ? static_cast<wchar_t>(u + 1) : c;
-    if (u >= 0x391 && u <= 0x3AB && u != 0x3A2) return static_cast<wchar_t>(u + 32);  // Greek
-    if (u >= 0x400 && u <= 0x40F) return static_cast<wchar_t>(u + 80);          // Cyrillic Ѐ..Џ
-    if (u >= 0x410 && u <= 0x42F) return static_cast<wchar_t>(u + 32);          // Cyrillic А..Я
-    if (u >= 0x460 && u <= 0x4FF && u != 0x482 && !(u >= 0x483 && u <= 0x489))  // Cyrillic pairs
-        return (u >= 0x4C1 && u <= 0x4CE) ? ((u & 1u) ? static_cast<wchar_t>(u + 1) : c)
-                                          : static_cast<wchar_t>(u | 1u);
-    return c;
-}
+namespace {
 
+// Walks a text as its case-folded characters, one at a time.
+class folded_reader {
+public:
+    explicit folded_reader(std::wstring_view text) : text_(text) {}
+    bool Next(char32_t& c)
+    {
+        if (at_ == count_) {
+            if (next_ == text_.size()) return false;
+            const char32_t raw = static_cast<char32_t>(text_[next_++]);
+            if (raw < 0x80) {  // most material names: no table needed
+                c = (raw >= U'A' && raw <= U'Z') ? raw + 32 : raw;
+                return true;
+            }
+            count_ = stv::FoldCharacter(raw, folded_);
+            at_ = 0;
+        }
+        c = folded_[at_++];
+        return true;
+    }
+
+private:
+    std::wstring_view text_;
+    size_t next_ = 0;
+    char32_t folded_[3] = {};
+    int count_ = 0, at_ = 0;
+};
+
+}  // namespace
+
+// Unicode's full case folding, locale-free, so that materials typed in any script meet.
 bool my_w_string::EqualIgnoreCase(std::wstring_view a, std::wstring_view b)
 {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
+    folded_reader ra(a), rb(b);
+    char32_t ca = 0, cb = 0;
+    for (;;) {
+        const bool more_a = ra.Next(ca);
+        const bool more_b = rb.Next(cb);
+        if (more_a != more_b) return false;
+        if (!more_a) return true;
+        if (ca != cb) return false;
+    }
 }

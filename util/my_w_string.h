@@ -29,10 +29,9 @@ public:
     bool empty() const { return text_.empty(); }
     size_t length() const { return text_.size(); }
 
-    // Comparison ignoring letter case.
+    // Comparison ignoring letter case in every script (Unicode case folding).
     bool EqualsIgnoreCase(const my_w_string& other) const { return EqualIgnoreCase(text_, other.text_); }
     static bool EqualIgnoreCase(std::wstring_view a, std::wstring_view b);
-    static wchar_t FoldCase(wchar_t c);
 
     // Exact comparison; use EqualsIgnoreCase where the records compare texts.
     friend bool operator==(const my_w_string& a, const my_w_string& b) { return a.text_ == b.text_; }

@@ -1,6 +1,8 @@
 // Switching the interface language of the main window.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLocale>
 #include <QTabWidget>
@@ -75,6 +77,26 @@ private slots:
         QCOMPARE(window_->TechnicalSettings().lRoundAllFractionsTo->text(),
                  QStringLiteral("The fractional values must be rounded to:"));
         QCOMPARE(CellText(*window_->sgStock, 2, 0), QStringLiteral("Quantity"));
+    }
+
+    void standardDialogsSpeakTheLanguage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("German") << "German" << "Abbrechen";
+        QTest::newRow("French") << "French" << "Annuler";
+        QTest::newRow("Polish") << "Polish" << "Anuluj";
+        QTest::newRow("Afrikaans: Qt has none") << "Afrikaans" << "Cancel";
+    }
+
+    void standardDialogsSpeakTheLanguage()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, cancel);
+        ChooseLanguage(QStringLiteral("German"));
+        ChooseLanguage(language);
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), cancel);
     }
 
     void frenchAndBackRestoresEveryCaption()

@@ -46,10 +46,11 @@ int TypeAndWait(const QString& folder)
     QTest::qWait(50);
     window.Callbacks().clear_parts_grid();
     window.sgParts->setFocus();
-    for (int row = 0; row < kTypedRows.size(); ++row)
-        for (int column = 0; column < kTypedRows[row].size(); ++column)
-            if (!kTypedRows[row][column].isEmpty())
-                TypeIntoCell(*window.sgParts, column, row + 1, kTypedRows[row][column]);
+    // The rows are filled in, then one cell is typed as a user would, which makes the list unsaved.
+    for (int row = 0; row < kTypedRows.size(); ++row) FillRow(*window.sgParts, row + 1, kTypedRows[row]);
+    TypeIntoCell(*window.sgParts, 4, 1, kTypedRows[0][4]);
+    // A copy written while typing may hold part of the rows: the next one after typing holds all.
+    QTest::qWait(TPartsRecovery::kIntervalMs + 500);
     for (int waited = 0; !QFileInfo::exists(CopyIn(folder)) && waited < 20000; waited += 100) QTest::qWait(100);
     std::printf("%s\n", QFileInfo::exists(CopyIn(folder)) ? "ready" : "no copy");
     std::fflush(stdout);

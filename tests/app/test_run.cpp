@@ -10,6 +10,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -85,7 +87,7 @@ private slots:
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
         window_->TechnicalSettings().leCutterThickness->setText(QStringLiteral("0"));
         QVERIFY(!Start());
-        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Invalid number:0")});
+        QCOMPARE(prompts_.messages, QStringList{QStringLiteral("Parts, row 1, Width: '0' is not a valid number")});
         FillRow(Parts(), 1, {"10", "100", "1", "", ""});
         prompts_.messages.clear();
         QVERIFY(Start());  // zero is a valid cutter thickness
@@ -111,8 +113,13 @@ private slots:
         FillRow(Parts(), 1, {"100", "100", "0", "", ""});
         FillRow(Parts(), 2, {"100", "100", "-1", "", ""});
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        // One message names every bad cell, in both grids.
+        FillRow(Stock(), 3, {"1000", "abc", "1", "", ""});
         QVERIFY(!Start());
-        QCOMPARE(prompts_.messages, QStringList({"Invalid number:0", "Invalid number:-1"}));
+        QCOMPARE(prompts_.messages,
+                 QStringList{QStringLiteral("Parts, row 1, Quantity: '0' is not a whole number of at least 1\n"
+                                            "Parts, row 2, Quantity: '-1' is not a whole number of at least 1\n"
+                                            "Stock, row 3, Height: 'abc' is not a valid number")});
         QCOMPARE(window_->pcResults->count(), 0);
     }
 
@@ -218,8 +225,24 @@ private slots:
         FillRow(Parts(), 1, {"3000", "3000", "1", "", ""});
         FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
         QVERIFY(Start());
-        QCOMPARE(prompts_.messages, QStringList{ToQString(UiText(ui_text::NotAllOptimized))});
+        QCOMPARE(prompts_.messages, QStringList{ToQString(UiText(ui_text::NotAllOptimized)) +
+                                                QStringLiteral("\n\nParts, row 1 (3000 \u00d7 3000): larger than every sheet")});
         QCOMPARE(window_->pcResults->count(), 0);
+    }
+
+    void theMessageSaysWhyEachPartWasLeftOut()
+    {
+        FillRow(Parts(), 1, {"900", "400", "1", "Horizontal", "door"});   // fits only turned: grain
+        FillRow(Parts(), 2, {"500", "500", "3", "", "square"});           // one sheet holds one: stock runs out
+        FillRow(Parts(), 3, {"100", "100", "1", "", ""});
+        FillRow(Stock(), 1, {"600", "1000", "1", "Horizontal", "A"});
+        QVERIFY(Start());
+        QCOMPARE(prompts_.messages.size(), 1);
+        const QString message = prompts_.messages[0];
+        QVERIFY2(message.contains(QStringLiteral("Parts, row 1 (door, 900 \u00d7 400): fits only turned, which its grain does not allow")),
+                 qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("Parts, row 2 (square, 500 \u00d7 500): not enough stock")), qPrintable(message));
+        QVERIFY(!message.contains(QStringLiteral("row 3")));
     }
 
     void sizesThatCannotBeCutExactlyAreReported()
@@ -238,15 +261,59 @@ private slots:
         QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
         QTest::mouseClick(window_->tbStart, Qt::LeftButton);
         if (window_->IsRunning()) {
-            for (QWidget* control : std::initializer_list<QWidget*>{window_->tbStart, window_->tbOpenParts,
-                                                                     window_->tbClearStock, window_->sgParts,
-                                                                     window_->sgStock, window_->tbSettings})
+            for (QWidget* control : std::initializer_list<QWidget*>{window_->tbOpenParts, window_->tbClearStock,
+                                                                     window_->sgParts, window_->sgStock,
+                                                                     window_->tbSettings})
                 QVERIFY(!control->isEnabled());
+            QCOMPARE(window_->tbStart->text(), QStringLiteral("Stop"));  // Start becomes Stop
+            QVERIFY(window_->tbStart->isEnabled());
             QVERIFY(finished.wait(kRunWait));
         }
+        QCOMPARE(window_->tbStart->text(), QStringLiteral("Start"));
         QVERIFY(window_->tbStart->isEnabled());
         QVERIFY(window_->sgParts->isEnabled());
         QCOMPARE(window_->pcResults->count(), 3);
+    }
+
+    // Many parts of different sizes: a run of many passes.
+    void FillLongJob()
+    {
+        for (int r = 1; r <= 120; ++r)
+            FillRow(Parts(), r, {QString::number(97 + (r * 37) % 401), QString::number(53 + (r * 71) % 307), "2", "",
+                                 QStringLiteral("p%1").arg(r)});
+        FillRow(Stock(), 1, {"2800", "2070", "40", "", "board"});
+    }
+
+    void stopKeepsTheBestLayoutsSoFar_data()
+    {
+        QTest::addColumn<bool>("by_key");
+        QTest::newRow("Stop button") << false;
+        QTest::newRow("Esc") << true;
+    }
+
+    void stopKeepsTheBestLayoutsSoFar()
+    {
+        QFETCH(bool, by_key);
+        FillLongJob();
+        window_->TechnicalSettings().cbRoundFractionsTo->setCurrentIndex(0);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QSignalSpy finished(window_.get(), &Tf2D::RunFinished);
+        QTest::keyClick(window_.get(), Qt::Key_F5);
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+        QVERIFY(window_->IsRunning());
+        QTRY_VERIFY(window_->Engine().last_progress.passes_done >= 1 || !window_->IsRunning());
+        QVERIFY2(window_->IsRunning(), "the job ended before it could be stopped");
+        if (by_key)
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(window_->tbStart, Qt::LeftButton);
+        QVERIFY(finished.wait(kRunWait));
+        QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+        QVERIFY(window_->Engine().last_progress.passes_done < window_->Engine().last_progress.passes_total);
+        QVERIFY(window_->pcResults->count() > 0);
+        QCOMPARE(window_->pcResults->count(), window_->Engine().solutions_2d.Count());
+        QVERIFY(!window_->ResultsImage()->pixmap().isNull());
     }
 
     void closingDuringARunWaitsForItsEnd()
@@ -291,6 +358,54 @@ private slots:
         QCOMPARE(picture.read(2), QByteArray("BM"));
         QImage saved(file, "BMP");
         QCOMPARE(saved.size(), window_->ResultsImage()->pixmap().size());
+    }
+
+    void saveResultsWritesTheChosenFormat_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("PNG") << "PNG (*.png)" << "sheet.png" << QByteArray("\x89PNG");
+        QTest::newRow("BMP") << "Bitmaps (*.bmp)" << "sheet.bmp" << QByteArray("BM");
+        QTest::newRow("PDF") << "PDF (*.pdf)" << "sheet.pdf" << QByteArray("%PDF");
+    }
+
+    void saveResultsWritesTheChosenFormat()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QString file = place_->File(name);
+        QStringList offered;
+        Prompts().save_file = [&](QWidget*, const file_prompt& prompt) {
+            offered = prompt.filter.split(QStringLiteral(";;"));
+            if (prompt.selected_filter) *prompt.selected_filter = filter;
+            return file;
+        };
+        QTest::mouseClick(window_->tbSaveResults, Qt::LeftButton);
+        QVERIFY(offered.contains(filter));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(start.size()), start);
+    }
+
+    void resultsZoomAndFit()
+    {
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QSize fitted = window_->ResultsImage()->size();
+        QWidget* view = window_->ResultsScrollBox()->viewport();
+        const QPoint centre = view->rect().center();
+        QWheelEvent wheel(centre, view->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        QVERIFY(window_->ResultsImage()->width() > fitted.width());
+        QScrollArea& box = *window_->ResultsScrollBox();
+        QTRY_VERIFY(box.horizontalScrollBar()->maximum() + box.verticalScrollBar()->maximum() > 0);  // it pans
+        QTest::mouseClick(window_->tbZoomFit, Qt::LeftButton);
+        QCOMPARE(window_->ResultsImage()->size(), fitted);
     }
 
     void printRangesPickTheLayouts_data()

@@ -1,5 +1,6 @@
 // The main window's grids: validation, rounding, grain choice and the parts and stock list commands.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -85,6 +86,8 @@ private slots:
         QTest::newRow("negative Height") << false << 1 << "-3" << false;
         QTest::newRow("zero Width") << true << 0 << "0" << true;
         QTest::newRow("fraction Width") << false << 0 << "3/8" << true;
+        QTest::newRow("junk in a mixed number") << true << 0 << "5x 3/4" << false;
+        QTest::newRow("sign inside a mixed number") << false << 1 << "10 -1/2" << false;
         QTest::newRow("zero Quantity") << true << 2 << "0" << false;
         QTest::newRow("negative Quantity") << false << 2 << "-2" << false;
         QTest::newRow("fraction Quantity") << true << 2 << "1.5" << false;
@@ -179,13 +182,17 @@ private slots:
         QCOMPARE(CellText(Parts(), 4, 1), QStringLiteral("door"));  // the cell follows every keystroke
     }
 
-    void typingIntoTheFiberColumnLeavesItEmpty()
+    void typingIntoTheFiberColumnNeverLeavesText()
     {
         SetCellText(Parts(), 3, 4, QStringLiteral("Horizontal"));
-        TypeIntoCell(Parts(), 3, 4, QStringLiteral("Vert"));
-        QCOMPARE(CellText(Parts(), 3, 4), QString());
-        PressTab(Parts());
-        QCOMPARE(CellText(Parts(), 3, 4), QString());
+        Parts().setCurrentCell(3, 3);
+        QTest::keyClicks(&Parts(), QStringLiteral("xq"));  // no grain word starts so: nothing changes
+        QVERIFY(!Parts().indexWidget(Parts().currentIndex()));
+        QCOMPARE(CellText(Parts(), 3, 4), QStringLiteral("Horizontal"));
+        QTest::keyClick(&Parts(), Qt::Key_V);  // the first letter chooses
+        QCOMPARE(CellText(Parts(), 3, 4), QStringLiteral("Vertical"));
+        QCOMPARE(Parts().currentRow(), 3);
+        QVERIFY(window_->PartsModified());
     }
 
     void grainComboSitsOverTheFiberCell()
@@ -248,37 +255,90 @@ private slots:
     void saveAndOpenRoundTrip_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
-        QTest::newRow("xml") << "parts.xml" << QStringList{"500", "12 3/16", "10", "Horizontal", "john"}
-                             << QStringList{"30.5", "700", "5", "Vertical", "left door"};
-        QTest::newRow("csv") << "parts.csv" << QStringList{"500", "12.1875", "10", "Horizontal", "john"}
-                             << QStringList{"30.5", "700", "5", "Vertical", "left"};
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("decimal");  // as typed and shown in this locale
+        QTest::addColumn<QString>("content");  // a piece of the saved file
+        QTest::newRow("xml") << "parts.xml" << "C" << "30.5" << "<width>12 3/16</width>";
+        QTest::newRow("csv") << "parts.csv" << "C" << "30.5" << "500,12 3/16,10,1,john,\n30.5,700,5,2,left door,\n";
+        QTest::newRow("csv, decimal comma") << "parts.csv" << "de_DE" << "30,5"
+                                            << "500;12 3/16;10;1;john;\n30,5;700;5;2;left door;\n";
     }
 
     void saveAndOpenRoundTrip()
     {
         QFETCH(QString, name);
-        QFETCH(QStringList, first);
-        QFETCH(QStringList, second);
-        FillRow(Parts(), 1, {"500", "12 3/16", "10", "Horizontal", "john"});
-        FillRow(Parts(), 3, {"30.5", "700", "5", "Vertical", "left door"});
+        QFETCH(QString, locale);
+        QFETCH(QString, decimal);
+        QFETCH(QString, content);
+        QLocale::setDefault(QLocale(locale));
+        const QStringList first{"500", "12 3/16", "10", "Horizontal", "john"};
+        const QStringList second{decimal, "700", "5", "Vertical", "left door"};
+        FillRow(Parts(), 1, first);
+        FillRow(Parts(), 3, second);
         const QString file = place_->File(name);
         prompts_.save_names = {file};
         QTest::mouseClick(window_->tbSavePartsAs, Qt::LeftButton);
         QVERIFY(QFileInfo::exists(file));
         QCOMPARE(window_->PartsFileName(), file);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY2(QString::fromUtf8(saved.readAll()).contains(content), qPrintable(file));
 
         window_->Callbacks().clear_parts_grid();
         AddResultPage();
         prompts_.open_names = {file};
         QTest::mouseClick(window_->tbOpenParts, Qt::LeftButton);
+        QLocale::setDefault(QLocale::c());
         QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
         QCOMPARE(RowTexts(Parts(), 1), first);
         QCOMPARE(RowTexts(Parts(), 2), second);  // a file keeps no empty rows
         QCOMPARE(window_->pcResults->count(), 0);
         QVERIFY(!window_->PartsModified());
         QCOMPARE(window_->PartsFileName(), file);
+    }
+
+    // A list with a text that does not read is refused whole: the message names the line or row
+    // and the field, and the grid, its file name and its modified mark stay.
+    void listThatDoesNotReadIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("csv size") << "bad.csv" << QByteArray("600,400,1,0,A,\n600,abc,2,1,B,\n")
+                                  << "Line 2, Height: not a number: abc";
+        QTest::newRow("csv missing length") << "bad.csv" << QByteArray(",400,2,1,B,\n") << "Line 1, Width: missing";
+        QTest::newRow("csv quantity") << "bad.csv" << QByteArray("600,400,99999999999,1,Q,\n")
+                                      << "Line 1, Quantity: not a whole number: 99999999999";
+        QTest::newRow("csv mixed number") << "bad.csv" << QByteArray("10 -1/2,400,1,0,A,\n")
+                                          << "Line 1, Width: not a number: 10 -1/2";
+        QTest::newRow("xml size") << "bad.xml"
+                                  << QByteArray("<data><parts><row><length>600</length><width>400</width></row>"
+                                                "<row><length>600</length><width>abc</width></row></parts></data>")
+                                  << "Row 2, width: not a number: abc";
+    }
+
+    void listThatDoesNotReadIsRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QFile bad(place_->File(name));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(bytes);
+        bad.close();
+        FillRow(Parts(), 1, {"100", "200", "3", "", "a"});
+        TypeIntoCell(Parts(), 4, 1, QStringLiteral("b"));
+        AddResultPage();
+        prompts_.open_names = {place_->File(name)};
+        QTest::mouseClick(window_->tbOpenParts, Qt::LeftButton);  // modified: the question is answered No
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY2(prompts_.messages[0].startsWith("The file was not opened:\n"), qPrintable(prompts_.messages[0]));
+        QVERIFY2(prompts_.messages[0].contains(QDir::toNativeSeparators(place_->File(name))), qPrintable(prompts_.messages[0]));
+        QVERIFY2(prompts_.messages[0].endsWith(message), qPrintable(prompts_.messages[0]));
+        QCOMPARE(RowTexts(Parts(), 1), QStringList({"100", "200", "3", "", "b"}));
+        QVERIFY(window_->PartsModified());
+        QVERIFY(window_->PartsFileName().isEmpty());
+        QCOMPARE(window_->pcResults->count(), 1);
     }
 
     void saveAfterOpenWritesWithoutAsking()

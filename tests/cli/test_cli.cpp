@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 struct run_output {
@@ -56,6 +58,20 @@ std::string WriteFile(const std::string& name, const std::string& text)
     return file.string();
 }
 
+// Keeps a result of the tool where the schema check finds it (it runs after these tests).
+void KeepResult(const std::string& text)
+{
+    static int number = 0;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path dir = STAVORA_CLI_RESULTS;
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / (std::string(test->name()) + "_" + std::to_string(++number) + ".json"), std::ios::binary)
+        << text;
+}
+
+// The tool's JSON on standard output, parsed; a null value when it is not JSON.
+nlohmann::json ParseJson(const std::string& text) { return nlohmann::json::parse(text, nullptr, false); }
+
 }  // namespace
 
 TEST(Cli, CutsTheExampleAndTheBundledListFiles)
@@ -97,10 +113,23 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
                                              "</parts></data>") + " --stock " + stock,
          "words.xml, row 1, length: not a number: 12a"},
         {"--parts " + WriteFile("words.csv", "600,400,1,0,ok\nabout,nothing\n") + " --stock " + stock,
-         "words.csv, line 2: does not start with two numbers"},
+         "words.csv, line 2, length: not a number: about"},
+        {"--parts " + WriteFile("many.xml", "<data><parts><row><length>600</length><width>400</width>"
+                                            "<quantity>99999999999</quantity></row></parts></data>") + " --stock " + stock,
+         "many.xml, row 1, quantity: not a whole number: 99999999999"},
+        {"--parts " + WriteFile("letters.csv", "600,abc,2,1,A,\n") + " --stock " + stock,
+         "letters.csv, line 1, width: not a number: abc"},
+        {"--parts " + WriteFile("no_length.csv", "600,400\n,400,2,1,B,\n") + " --stock " + stock,
+         "no_length.csv, line 2, length: missing"},
+        {"--parts " + WriteFile("many.csv", "600,400,99999999999,1,Q,\n") + " --stock " + stock,
+         "many.csv, line 1, quantity: not a whole number: 99999999999"},
+        {"--parts " + WriteFile("slip.csv", "5x 3/4,400,1,0,A,\n") + " --stock " + stock,
+         "slip.csv, line 1, length: not a number: 5x 3/4"},
         {"--parts " + stock + " --stock " + stock + " --kerf -1", "--kerf"},
         {"--parts " + stock + " --stock " + stock + " --round 1/3", "--round"},
         {"--frobnicate", "unknown option"},
+        {"--parts " + WriteFile("absurd.csv", "600,400,2000000000,0,x\n") + " --stock " + stock,
+         "Parts, row 1: quantity 2000000000 is too large"},
     };
     for (const Case& c : cases) {
         const run_output r = RunCli(c.arguments);
@@ -109,14 +138,30 @@ TEST(Cli, RefusesBadInputWithOneLineNamingTheProblem)
     }
 }
 
+TEST(Cli, ReadsSemicolonListsWithDecimalCommasAndLabelsWithBlanks)
+{
+    const std::string parts = WriteFile("comma_parts.csv", "600;400,5;2;1;Left door;\n");
+    const std::string stock = WriteFile("comma_stock.csv", "2000;1000;5;0;board;\n");
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --separator ';'");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("pieces 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("600 x 400.5 at (0, 0)  Left door"), std::string::npos) << r.out;
+}
+
 TEST(Cli, ReportsUnplacedPartsWithExitStatusTwo)
 {
     const std::string parts = WriteFile("parts.csv", "600,400,2,0,Door\n3000,400,1,0,Beam\n");
     const std::string stock = WriteFile("stock2.csv", "2000,1000,5,0,board\n");
-    const run_output r = RunCli("--parts " + parts + " --stock " + stock);
+    const std::string json = (TempDir() / "unplaced.json").string();
+    const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --json " + json);
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_NE(r.out.find("Not placed"), std::string::npos);
     EXPECT_NE(r.out.find("Beam x 1"), std::string::npos);
+    const std::string text = ReadFile(json);
+    KeepResult(text);
+    const nlohmann::json result = ParseJson(text);
+    EXPECT_EQ(result["status"], 2);
+    EXPECT_EQ(result["unplaced"], nlohmann::json::parse(R"([{"source_index": 1, "label": "Beam", "count": 1}])"));
 }
 
 TEST(Cli, FractionalJobsAreShownInFractions)
@@ -132,6 +177,7 @@ TEST(Cli, FractionalJobsAreShownInFractions)
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("12 3/16"), std::string::npos) << r.out;
     const std::string text = ReadFile(json);
+    KeepResult(text);
     EXPECT_NE(text.find("\"decimal\": false"), std::string::npos);
     EXPECT_NE(text.find("_size\": 12.1875"), std::string::npos) << text;
     for (const char* key : {"\"layouts\"", "\"placed_parts\"", "\"used_stock\"", "\"garbage_waste\"",
@@ -171,6 +217,7 @@ TEST(Cli, CutsBarsWithMitredEnds)
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("Bar layout 1"), std::string::npos) << r.out;
     const std::string text = ReadFile(json);
+    KeepResult(text);
     for (const char* key : {"\"layouts_1d\"", "\"barLength\": 5980", "\"stockLength\": 6000", "\"angle1\"",
                             "\"partIndex\"", "\"garbage_waste_1d\"", "\"reused_waste_1d\"", "\"utilization_1d\""})
         EXPECT_NE(text.find(key), std::string::npos) << key;
@@ -182,4 +229,133 @@ TEST(Cli, CutsBarsWithMitredEnds)
     const run_output refused = RunCli("--parts " + bad_angle + " --stock " + stock);
     EXPECT_EQ(refused.exit_code, 1);
     EXPECT_NE(refused.err.find("bad_angle.xml, row 1, end_angle_1"), std::string::npos) << refused.err;
+}
+
+TEST(Cli, AnswersHelpAndVersionOnStandardOutput)
+{
+    for (const char* option : {"--help", "-h"}) {
+        const run_output r = RunCli(option);
+        EXPECT_EQ(r.exit_code, 0) << option;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("Usage: stavora-cli", 0), 0u) << r.out;
+        // Every option has its line of help.
+        for (const char* name : {"--example", "--parts <FILE>", "--job <FILE>", "--kerf <X>", "--round <1/D>",
+                                 "--json <FILE>", "--show-part-label <on|off>", "--version"})
+            EXPECT_NE(r.out.find(name), std::string::npos) << name;
+    }
+    const run_output version = RunCli("--version");
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out.rfind("stavora-cli ", 0), 0u) << version.out;
+
+    const run_output unknown = RunCli("--example --frobnicate=2");
+    EXPECT_EQ(unknown.exit_code, 1);
+    EXPECT_NE(unknown.err.find("unknown option 'frobnicate'"), std::string::npos) << unknown.err;
+    EXPECT_EQ(unknown.out, "");
+}
+
+TEST(Cli, WritesOnlyTheJsonToStandardOutputWhenAskedForIt)
+{
+    struct Case {
+        std::string arguments;
+        double kerf;
+    };
+    for (const Case& c : std::vector<Case>{{"--example --kerf=3 --json -", 3}, {"--example --json=- --kerf 2.5", 2.5}}) {
+        const run_output r = RunCli(c.arguments);
+        EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
+        EXPECT_EQ(r.err, "");
+        KeepResult(r.out);
+        const nlohmann::json result = ParseJson(r.out);
+        ASSERT_TRUE(result.is_object()) << c.arguments << "\n" << r.out;
+        EXPECT_EQ(result["parameters"]["cutter_thickness"], c.kerf);
+        EXPECT_EQ(result["settings"]["kerf"], c.kerf);
+        EXPECT_FALSE(result["layouts"].empty());
+    }
+}
+
+TEST(Cli, JobFileRoundTripsThroughTheResult)
+{
+    const nlohmann::json job = {
+        {"parts",
+         {{{"length", 600}, {"width", 400}, {"quantity", 4}, {"label", "Door"}, {"material", "Oak 18"}},
+          {{"length", "300.5"}, {"width", 200}, {"quantity", 2}, {"label", "Shelf"}, {"material", "Oak 18"}},
+          {{"length", 1200}, {"width", 0}, {"quantity", 3}, {"label", "Rail"}, {"material", "Pine"},
+           {"end_angle_1", 45}}}},
+        {"stock",
+         {{{"length", 2800}, {"width", 2070}, {"quantity", 2}, {"label", "board"}, {"material", "Oak 18"},
+           {"trim_left", 5}},
+          {{"length", 6000}, {"width", 0}, {"quantity", 2}, {"label", "bar"}, {"material", "Pine"}}}},
+        {"settings",
+         {{"kerf", 3}, {"min-break", 10}, {"max-cut", 4000}, {"round", "1/8"}, {"seed", 7}, {"iterations", 50},
+          {"mode", "staged"}, {"stages", 3}, {"first-direction", 1}, {"same-height-strips", true},
+          {"height-tolerance", 2}, {"linear-kerf", 4.5}}}};
+    const std::string file = WriteFile("job.json", job.dump(2));
+
+    const run_output r = RunCli("--job " + file + " --json -");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    KeepResult(r.out);
+    const nlohmann::json result = ParseJson(r.out);
+    ASSERT_TRUE(result.is_object()) << r.out;
+    EXPECT_EQ(result["settings"], job["settings"]) << result["settings"].dump();
+    EXPECT_EQ(result["parameters"]["cutter_thickness"], 3);
+    EXPECT_EQ(result["parameters"]["run_mode"], 2);
+    EXPECT_EQ(result["layouts"][0]["material"], "Oak 18");
+    EXPECT_EQ(result["layouts_1d"][0]["material"], "Pine");
+    EXPECT_TRUE(result["unplaced"].empty());
+
+    // The command line overrides the job's settings.
+    const nlohmann::json changed = ParseJson(RunCli("--job " + file + " --kerf 5 --mode=nested --json -").out);
+    EXPECT_EQ(changed["settings"]["kerf"], 5);
+    EXPECT_EQ(changed["settings"]["mode"], "nested");
+    EXPECT_EQ(changed["settings"]["seed"], 7);
+}
+
+TEST(Cli, RefusesABadJobFileNamingThePlace)
+{
+    struct Case {
+        std::string job;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {R"({"parts": [)", "not a JSON file"},
+        {R"([1, 2])", "not a job"},
+        {R"({"parts": [{"length": 600, "width": 400}]})", "stock: missing"},
+        {R"({"parts": [{"length": "6o0", "width": 400}], "stock": []})", "parts, row 1, length: not a number: 6o0"},
+        {R"({"parts": [{"length": 600, "width": [4]}], "stock": []})", "parts, row 1, width: must be a text"},
+        {R"({"parts": [], "stock": [{"length": 0, "width": 400}]})", "stock, row 1, length"},
+        {R"({"parts": [], "stock": [], "settings": {"kerf": -1}})", "--kerf"},
+        {R"({"parts": [], "stock": [], "settings": {"colour": "red"}})", "settings, colour: unknown setting"},
+        {R"({"parts": [], "stock": [], "settings": {"json": "out.json"}})", "settings, json: unknown setting"},
+        {R"({"parts": [], "stock": [], "settings": {"mode": "spiral"}})", "settings, mode: must be guillotine"},
+    };
+    for (const Case& c : cases) {
+        const run_output r = RunCli("--job " + WriteFile("bad_job.json", c.job));
+        EXPECT_EQ(r.exit_code, 1) << c.job;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.job << "\n" << r.err;
+    }
+}
+
+TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
+{
+    // Grain on parts and sheets: nothing turns.
+    const std::string heights = WriteFile("heights.csv", "500,300,2,1,a\n500,290,1,1,b\n500,280,1,1,c\n");
+    const std::string sheets = WriteFile("sheets_1000.csv", "1000,600,5,1,s\n");
+    const std::string close = WriteFile("close.csv", "30,25,1,1,a\n30,23,1,1,b\n");
+    const std::string strips = WriteFile("strips_60.csv", "60,25,5,1,s\n");
+    struct Case {
+        std::string arguments;
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"--parts " + heights + " --stock " + sheets + " --mode staged --stages 2", "1 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips + " --mode staged --stages 2 --same-height-strips",
+         "2 sheet layout(s)"},
+        {"--parts " + close + " --stock " + strips +
+             " --mode staged --stages 2 --same-height-strips --height-tolerance 2",
+         "1 sheet layout(s)"},
+    };
+    for (const Case& c : cases) {
+        const run_output r = RunCli(c.arguments);
+        EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
+    }
 }

@@ -105,7 +105,7 @@ TEST(CliRefusals, RefusesBadPathsAndInputsAndLeavesTheInputsWhole)
         {"--parts folder.csv --stock stock.xml", "folder.csv: is a folder, not a file"},
         {"--parts endless.csv --stock stock.xml", "endless.csv: the file is too large"},
         {"--parts " + long_name + ".csv --stock stock.xml", ".csv: the name is too long"},
-        {"--parts escape.csv --stock stock.xml", "does not start with two numbers: \\x1B[2Jwipe"},
+        {"--parts escape.csv --stock stock.xml", "escape.csv, line 1, length: not a number"},
         {"--example --pdf limited.pdf", "limited.pdf: cannot write the file: failed: File too large",
          "ulimit -f 8; "},
         {"--example --png out", "out/Sheet1.png: cannot write the file: failed: File too large", "ulimit -f 1; "},

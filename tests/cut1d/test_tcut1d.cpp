@@ -1,8 +1,10 @@
 // The optimiser end to end through its public operations, bad input included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
+#include <random>
 #include <set>
 
 #include "bar_checker.h"
@@ -227,3 +229,69 @@ TEST(TCut1D, SettersAreIgnoredWhileRunning)
 }
 
 }  // namespace
+
+namespace {
+
+// The least total bar length that holds every piece, by trying every grouping of the pieces; -1 when none.
+int64_t CheapestStock(const std::vector<PieceIn>& pieces, const std::vector<int32_t>& barLengths, int32_t kerf)
+{
+    const size_t n = pieces.size();
+    const uint32_t all = (1u << n) - 1;
+    constexpr int64_t kNone = std::numeric_limits<int64_t>::max() / 4;
+    std::vector<int64_t> oneBar(all + 1, kNone), best(all + 1, kNone);
+    for (uint32_t mask = 1; mask <= all; ++mask) {
+        int64_t used = 0, count = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (mask & (1u << i)) used += pieces[i].length, ++count;
+        used += kerf * (count - 1);
+        for (int32_t length : barLengths)
+            if (used <= length) oneBar[mask] = std::min<int64_t>(oneBar[mask], length);
+    }
+    best[0] = 0;
+    for (uint32_t mask = 1; mask <= all; ++mask) {
+        const uint32_t low = mask & (~mask + 1);
+        for (uint32_t sub = mask; sub; sub = (sub - 1) & mask)
+            if ((sub & low) && oneBar[sub] < kNone && best[mask ^ sub] < kNone)
+                best[mask] = std::min(best[mask], oneBar[sub] + best[mask ^ sub]);
+    }
+    return best[all] < kNone ? best[all] : -1;
+}
+
+}  // namespace
+
+TEST(TCut1D, BarsOfSeveralLengthsGiveTheCheapestStock)
+{
+    struct stock_case {
+        std::vector<PieceIn> pieces;
+        std::vector<int32_t> barLengths;
+        int32_t kerf;
+    };
+    std::vector<stock_case> cases = {{{{1434}, {996}}, {1125, 3751, 4063}, 0}};
+    std::mt19937 rng(11);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int j = 0; j < 300; ++j) {
+        stock_case c;
+        const int kinds = uniform(1, 3);
+        for (int k = 0; k < kinds; ++k) c.barLengths.push_back(uniform(500, 5000));
+        const int32_t longest = *std::max_element(c.barLengths.begin(), c.barLengths.end());
+        const int count = uniform(2, 9);
+        for (int i = 0; i < count; ++i) c.pieces.push_back({uniform(50, longest)});
+        c.kerf = uniform(0, 5);
+        cases.push_back(c);
+    }
+    for (size_t j = 0; j < cases.size(); ++j) {
+        const stock_case& c = cases[j];
+        SCOPED_TRACE("job " + std::to_string(j));
+        // As many bars of each length as there are pieces: only the choice of lengths matters.
+        std::vector<BarIn> bars;
+        for (int32_t length : c.barLengths)
+            for (size_t i = 0; i < c.pieces.size(); ++i) bars.push_back({length});
+        const Result r = RunJob(c.pieces, bars, c.kerf);
+        ASSERT_TRUE(r.finished);
+        EXPECT_TRUE(r.problems.empty());
+        EXPECT_EQ(r.total, static_cast<int32_t>(c.pieces.size()));
+        int64_t stock = 0;
+        for (const auto& layout : r.layouts) stock += bars[static_cast<size_t>(layout.barNumber)].length;
+        EXPECT_EQ(stock, CheapestStock(c.pieces, c.barLengths, c.kerf));
+    }
+}

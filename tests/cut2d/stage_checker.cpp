@@ -26,7 +26,7 @@ public:
         if (level == final_level_ && r_.same_height) SameHeight(level, pieces, x1, y1, x2, y2);
         if (cuts.empty()) return;
         const std::string where = Text(x1, y1, x2, y2);
-        if (level >= r_.stages) {
+        if (level > r_.stages) {
             out_.push_back("region " + where + " still holds cuts after " + std::to_string(r_.stages) + " stages");
             return;
         }

@@ -5,7 +5,8 @@
 // line y = const over the whole length), so the sheet is cut into strips along the length; with 1 they run along
 // y (x = const over the whole width). Level l runs along x when l + first direction is even, along y when odd.
 // A region is divided at level l by every cut of that direction that spans it from edge to edge; a level may
-// have no such cut. A layout is N-staged when every region holds no cut once N levels are used.
+// have no such cut. A layout is N-staged when every line of pieces lies in a region of level below N: the cuts
+// of level N only part the pieces of such a line or trim them, so no region holds a cut beyond level N.
 //
 // Final strips: the regions entered at level max(1, N - 2): for two stages the strips the first stage cuts off,
 // for three stages the same strips, whose pieces the third stage trims. Under the same-height rule the heights

@@ -163,8 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Near trims on x and y: any leftover of at least the breakage.
         fit_case{"two near trims, leftover 2", 100, 88, 4, 0, 10, 10, 0, 0, true},
         fit_case{"two near trims, breakage 5", 100, 86, 4, 5, 10, 10, 0, 0, false},
-        // All four trims: a rest below one kerf also fits.
-        fit_case{"four trims, rest under a kerf", 100, 88, 4, 0, 10, 10, 10, 10, true},
+        // All four trims: the far trim stays whole, as with a far trim alone; a piece reaching into
+        // it could never be placed.
+        fit_case{"four trims, rest under a kerf", 100, 88, 4, 0, 10, 10, 10, 10, false},
         fit_case{"four trims, rest of a kerf", 100, 76, 4, 0, 10, 10, 10, 10, true},
         fit_case{"four trims, too long", 100, 86, 4, 0, 10, 10, 10, 10, false}),
     [](const ::testing::TestParamInfo<fit_case>& info) {

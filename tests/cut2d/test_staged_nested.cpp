@@ -194,17 +194,24 @@ TEST(StagedCases, FirstSheetHoldsWhatTheStagesAllow)
 {
     auto many = [](int n, job_piece p) { return std::vector<job_piece>(static_cast<size_t>(n), p); };
     const std::vector<staged_case> cases = {
-        // Strips of the sheet's full length: one stage along x takes them, one along y cannot.
+        // Strips of the sheet's full length: one stage along x takes them; along y the sheet is one line of
+        // them, parted by the final cuts.
         {"one stage along x", 100, 60, 0, many(3, {100, 20, 0, -1}), 1, 0, false, 0, 3},
-        {"one stage along y", 100, 60, 0, many(3, {100, 20, 0, -1}), 1, 1, false, 0, 0},
+        {"one stage along y", 100, 60, 0, many(3, {100, 20, 0, -1}), 1, 1, false, 0, 3},
         // Two stages: two strips of two pieces each, no trimming needed.
         {"two stages, exact strips", 100, 50, 0, many(4, {50, 25, 0, -1}), 2, 0, false, 0, 4},
-        // Two stages cannot trim: a 20 high piece beside a 25 high one needs a third stage.
-        {"two stages keep exact heights", 60, 25, 0, {{30, 25, 0, -1}, {30, 20, 0, -1}}, 2, 0, false, 0, 1},
+        // One stage cannot trim: a 20 high piece beside a 25 high one needs a line in a second-stage rectangle.
+        {"one stage keeps exact heights", 60, 25, 0, {{30, 25, 0, -1}, {30, 20, 0, -1}}, 1, 0, false, 0, 1},
+        {"two stages trim", 60, 25, 0, {{30, 25, 0, -1}, {30, 20, 0, -1}}, 2, 0, false, 0, 2},
         {"three stages trim", 60, 25, 0, {{30, 25, 0, -1}, {30, 20, 0, -1}}, 3, 0, false, 0, 2},
+        // At most N stages: four parts of three heights share one sheet at two stages.
+        {"two stages, three heights", 1000, 600, 0,
+         {{500, 300, 0, -1}, {500, 300, 0, -1}, {500, 290, 0, -1}, {500, 280, 0, -1}}, 2, 0, false, 0, 4},
         // The same-height rule lets a strip take pieces within the tolerance only.
         {"same height, tolerance 0", 60, 25, 0, {{30, 25, 0, -1}, {30, 23, 0, -1}}, 3, 0, true, 0, 1},
         {"same height, tolerance 2", 60, 25, 0, {{30, 25, 0, -1}, {30, 23, 0, -1}}, 3, 0, true, 2, 2},
+        {"two stages, same height, tolerance 0", 60, 25, 0, {{30, 25, 0, -1}, {30, 23, 0, -1}}, 2, 0, true, 0, 1},
+        {"two stages, same height, tolerance 2", 60, 25, 0, {{30, 25, 0, -1}, {30, 23, 0, -1}}, 2, 0, true, 2, 2},
         // With kerf 4 three 30-long pieces need 98 of 100.
         {"kerf between pieces", 100, 40, 4, many(3, {30, 40, 0, -1}), 2, 0, false, 0, 3},
     };
@@ -242,7 +249,9 @@ TEST(StageChecker, FindsWhatIsNotStaged)
     sheet.cuts = {{0, 25, 100, 25, 0, 0}, {50, 0, 50, 25, 0, 1}, {50, 25, 50, 50, 0, 1}};
     sheet.pieces = {{0, 0, 50, 25}, {50, 0, 100, 25}, {0, 25, 50, 50}, {50, 25, 100, 50}};
     EXPECT_TRUE(CheckStagedSheet(sheet, {2, 0, false, 0}).empty());
-    // Starting along y the strips need one level more.
+    // One stage of strips, each strip one line parted by the final cuts.
+    EXPECT_TRUE(CheckStagedSheet(sheet, {1, 0, false, 0}).empty());
+    // Starting along y the cuts lie one level deeper than they are numbered.
     EXPECT_FALSE(CheckStagedSheet(sheet, {2, 1, false, 0}).empty());
     // Three stages from y would do, but the cuts are numbered for the other direction.
     EXPECT_FALSE(CheckStagedSheet(sheet, {3, 1, false, 0}).empty());
@@ -250,11 +259,15 @@ TEST(StageChecker, FindsWhatIsNotStaged)
     staged_sheet renumbered = sheet;
     renumbered.cuts[1].stage = 0;
     EXPECT_FALSE(CheckStagedSheet(renumbered, {2, 0, false, 0}).empty());
-    // A trim cut is a third stage, and breaks the same-height rule beyond the tolerance.
+    // A trim cut is the final cut of a second-stage line: beyond one stage, and it breaks the same-height
+    // rule beyond the tolerance.
     staged_sheet trimmed = sheet;
     trimmed.cuts.push_back({50, 20, 100, 20, 0, 2});
     trimmed.pieces[1] = {50, 0, 100, 20};
-    EXPECT_FALSE(CheckStagedSheet(trimmed, {2, 0, false, 0}).empty());
+    EXPECT_FALSE(CheckStagedSheet(trimmed, {1, 0, false, 0}).empty());
+    EXPECT_TRUE(CheckStagedSheet(trimmed, {2, 0, false, 0}).empty());
+    EXPECT_FALSE(CheckStagedSheet(trimmed, {2, 0, true, 4}).empty());
+    EXPECT_TRUE(CheckStagedSheet(trimmed, {2, 0, true, 5}).empty());
     EXPECT_TRUE(CheckStagedSheet(trimmed, {3, 0, false, 0}).empty());
     EXPECT_FALSE(CheckStagedSheet(trimmed, {3, 0, true, 4}).empty());
     EXPECT_TRUE(CheckStagedSheet(trimmed, {3, 0, true, 5}).empty());

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "engine/stavora_2d.h"
 #include "layout_checker.h"
@@ -50,6 +51,13 @@ random_job MakeJob(uint32_t seed)
     s.grain = static_cast<uint8_t>(stv::RandomBelow(3));
     if (stv::RandomBelow(2)) s.trim_left = s.trim_top = Size(step * 10, job.decimal);
     job.stock.Append(s);
+    if (seed % 3 == 0) {
+        // A second record of the same sheet with a few on hand: each record pays only for its own sheets.
+        s.label = L"second";
+        s.quantity = 2;
+        job.stock.Append(s);
+        job.stock[0].quantity = 3;
+    }
     job.parameters.cutter_thickness = Size(step * stv::RandomBelow(6), job.decimal);
     job.parameters.iterations = 10;
     return job;
@@ -107,6 +115,10 @@ TEST(ConvertedLayouts, StayValidInUserUnitsForDecimalAndFractionalJobs)
         facade.decimal_input = job.decimal;
         const run_result result = facade.Run({});
         ASSERT_NE(result.status, kRunNotScalable) << "seed " << seed;
+        std::vector<int32_t> charged(static_cast<size_t>(job.stock.count()), 0);
+        for (const auto& layout : facade.solutions_2d) charged[static_cast<size_t>(layout->sheet_source_index)] += layout->repetitions;
+        for (int32_t r = 0; r < job.stock.count(); ++r)
+            EXPECT_LE(charged[static_cast<size_t>(r)], job.stock[r].quantity) << "seed " << seed << ", stock record " << r;
         for (const auto& layout : facade.solutions_2d) {
             for (const auto& p : layout->pieces) {
                 // A fractional job comes back in fractions, a decimal one in decimals.

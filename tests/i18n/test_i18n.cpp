@@ -1,5 +1,8 @@
 #include "i18n/language_loaders.h"
 #include "i18n/ui_texts.h"
+#include "i18n/window_texts.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -219,4 +222,30 @@ TEST(FeatureTexts, FollowTheLoadedLanguageAndFallBackToEnglish)
     LoadLanguage(L"Ukrainian");             // not in the list: the language stays
     EXPECT_EQ(CurrentLanguageIndex(), 9);
     LoadLanguage(L"English");
+}
+
+// Every window text has its own wording in every language, with the same placeholders as in English.
+TEST(WindowTexts, EveryLanguageHasEveryTextWithItsPlaceholders)
+{
+    auto placeholders = [](std::wstring_view text) {
+        std::wstring found;
+        for (size_t i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == L'%' && text[i + 1] >= L'1' && text[i + 1] <= L'9') found += text[i + 1];
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    LoadLanguage(L"English");
+    std::vector<std::wstring> english;
+    for (int t = 0; t < static_cast<int>(window_text::Count_); ++t)
+        english.emplace_back(WindowText(static_cast<window_text>(t)));
+    for (int language = 0; language < kLanguageCount; ++language) {
+        LoadLanguage(LanguageNames()[language]);
+        for (int t = 0; t < static_cast<int>(window_text::Count_); ++t) {
+            const std::wstring_view text = WindowText(static_cast<window_text>(t));
+            EXPECT_FALSE(text.empty()) << Narrow(LanguageNames()[language]) << " text " << t;
+            EXPECT_EQ(placeholders(text), placeholders(english[t])) << Narrow(LanguageNames()[language]) << " " << t;
+        }
+    }
+    LoadLanguage(L"German");
+    EXPECT_EQ(WindowText(window_text::Undo), L"Rückgängig");
 }

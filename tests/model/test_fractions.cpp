@@ -57,6 +57,12 @@ TEST(FractionalDouble, ParseWideForms)
         {L"inf", L'.', false, 0, 0, 1},
         {L"nan", L'.', false, 0, 0, 1},
         {L"1 2/3\u00e9", L'.', false, 1, 2, 3},
+        {L"5x 3/4", L'.', false, 5, 3, 4},  // junk or a misplaced sign inside a mixed number
+        {L"x 3/4", L'.', false, 0, 3, 4},
+        {L"10 -1/2", L'.', false, 10, -1, 2},
+        {L"10 +1/2", L'.', false, 10, 1, 2},
+        {L"10 1/-2", L'.', false, 10, 0, 1},
+        {L"1/+2", L'.', false, 0, 0, 1},
     };
     for (const ParseCase& c : cases) {
         fractional_double x(99.0, 7, 9);

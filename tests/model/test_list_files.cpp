@@ -229,56 +229,106 @@ TEST_F(ListFiles, FailedSaveKeepsThePreviousFile)
     EXPECT_EQ(FilesInFolder(), 2u);  // no temporary file left behind
 }
 
+struct CsvRecord {
+    fractional_double length, width;
+    int32_t quantity;
+    uint8_t grain;
+    std::wstring label;
+};
+
+struct CsvIssue {
+    int32_t line;  // from 0
+    list_file_issue::kind_type kind;
+    std::string field;
+};
+
 struct CsvCase {
     const char* name;
     std::string content;
     wchar_t separator;
-    std::vector<std::tuple<double, double, int32_t, uint8_t, std::wstring>> records;
+    std::vector<CsvRecord> records;  // of the lines that read
+    std::vector<CsvIssue> issues;
 };
+
+// Reads the case as parts and as stock and compares records and issues.
+void ExpectCsvCase(const CsvCase& c, const fs::path& path)
+{
+    SCOPED_TRACE(c.name);
+    parts_array_2d parts = SampleParts();
+    std::vector<list_file_issue> issues;
+    ASSERT_TRUE(ReadPartsCsv(parts, path, c.separator, &issues));
+    ASSERT_EQ(parts.count(), static_cast<int32_t>(c.records.size()));
+    for (size_t i = 0; i < c.records.size(); ++i) {
+        const CsvRecord& want = c.records[i];
+        const part_as_number_2d& p = parts[static_cast<int32_t>(i)];
+        EXPECT_TRUE(p.length.RecordEquals(want.length)) << p.length.FormatFile();
+        EXPECT_TRUE(p.width.RecordEquals(want.width)) << p.width.FormatFile();
+        EXPECT_EQ(p.quantity, want.quantity);
+        EXPECT_EQ(p.grain, want.grain);
+        EXPECT_EQ(p.label.str(), want.label);
+    }
+    ASSERT_EQ(issues.size(), c.issues.size());
+    for (size_t i = 0; i < c.issues.size(); ++i) {
+        EXPECT_EQ(issues[i].row, c.issues[i].line);
+        EXPECT_EQ(issues[i].kind, c.issues[i].kind);
+        EXPECT_EQ(issues[i].field, c.issues[i].field);
+    }
+    stock_array_2d stock;
+    ASSERT_TRUE(ReadStockCsv(stock, path, c.separator));
+    EXPECT_EQ(stock.count(), static_cast<int32_t>(c.records.size()));
+}
 
 TEST_F(ListFiles, ReadCsvLines)
 {
     const std::string long_label(5000, 'x');
+    const fractional_double f600(600), f400(400);
     const std::vector<CsvCase> cases = {
-        {"full line", "600;400;2;1;Door;\n", L';', {{600, 400, 2, 1, L"Door"}}},
-        {"two numbers", "600;400\n", L';', {{600, 400, 1, 0, L""}}},
-        {"quantity 0", "600;400;0;2;X;\n", L';', {{600, 400, 1, 2, L"X"}}},
-        {"not numbers and short lines", "abc;def\n12345\n600,5;400;3\n", L';', {}},
-        {"label with a space", "600;400;1;0;Left door;\n", L';', {{600, 400, 1, 0, L"Left"}}},
+        {"full line", "600;400;2;1;Door;\n", L';', {{f600, f400, 2, 1, L"Door"}}, {}},
+        {"two numbers", "600;400\n", L';', {{f600, f400, 1, 0, L""}}, {}},
+        {"quantity 0", "600;400;0;2;X;\n", L';', {{f600, f400, 1, 2, L"X"}}, {}},
+        {"empty quantity and grain", "600;400;;;X\n", L';', {{f600, f400, 1, 0, L"X"}}, {}},
+        {"decimal comma beside semicolons", "600;400,5;2;1;Door;\n", L';', {{f600, 400.5, 2, 1, L"Door"}}, {}},
+        {"full stop beside semicolons", "600.5;400;1;0;A;\n", L';', {{600.5, f400, 1, 0, L"A"}}, {}},
         {"comma separator, CRLF", "600.5,400,3,0,A,\r\n700,300,1,2,B,\r\n", L',',
-         {{600.5, 400, 3, 0, L"A"}, {700, 300, 1, 2, L"B"}}},
-        {"last line without line end", "600;400;1;0;A;\n700;300", L';', {{600, 400, 1, 0, L"A"}, {700, 300, 1, 0, L""}}},
-        {"six characters at the end", "600;40", L';', {}},
-        {"UTF-8 label", "600;400;1;0;T\xc3\xbcr;\n", L';', {{600, 400, 1, 0, L"T\u00fcr"}}},
-        {"Latin-1 label", "600;400;1;0;T\xfcr;\n", L';', {{600, 400, 1, 0, L"T\u00fcr"}}},
-        {"byte order mark", "\xEF\xBB\xBF" "600;400;1;0;A;\n", L';', {{600, 400, 1, 0, L"A"}}},
-        {"NUL byte", std::string("600;400;1;0;A\0B;\n", 17), L';', {{600, 400, 1, 0, L"AB"}}},
-        {"bad grain", "600;400;1;7;A;\n", L';', {{600, 400, 1, 0, L"A"}}},
-        {"overflowing quantity", "600;400;99999999999;1;A;\n", L';', {{600, 400, 1, 0, L""}}},
-        {"infinite size", "1e999;400;1;1;A;\n", L';', {}},
+         {{600.5, f400, 3, 0, L"A"}, {700.0, 300.0, 1, 2, L"B"}}, {}},
+        {"fractions", "12 3/16,400,3,0,F,\n", L',', {{fractional_double(12, 3, 16), f400, 3, 0, L"F"}}, {}},
+        {"written by earlier versions", "12.187500;600.000000;3;2;T\xc3\xbcr links;\n", L';',
+         {{12.1875, f600, 3, 2, L"T\u00fcr links"}}, {}},
+        {"label with blanks", "600;400;1;0;Left door;\n", L';', {{f600, f400, 1, 0, L"Left door"}}, {}},
+        {"label holding the separator", "600;400;1;0;Left;door;\n", L';', {{f600, f400, 1, 0, L"Left;door"}}, {}},
+        {"quoted label", "600,400,1,0,\"Left, \"\"A\"\"\"\n", L',', {{f600, f400, 1, 0, L"Left, \"A\""}}, {}},
+        {"heading", "Length;Width;Quantity;Grain;Label\n600;400;1;0;A;\n", L';', {{f600, f400, 1, 0, L"A"}}, {}},
+        {"words only", "abc;def\n", L';', {}, {}},
+        {"title", "Parts\n600;400\n", L';', {{f600, f400, 1, 0, L""}}, {}},
+        {"another separator", "600,400,2,1,A,\n", L';', {},
+         {{0, list_file_issue::size_not_a_number, "length"}, {0, list_file_issue::size_missing, "width"}}},
+        {"blank lines", "\n;;;;\n  \n600;40\n", L';', {{f600, 40.0, 1, 0, L""}}, {}},
+        {"last line without line end", "600;400;1;0;A;\n700;300", L';',
+         {{f600, f400, 1, 0, L"A"}, {700.0, 300.0, 1, 0, L""}}, {}},
+        {"UTF-8 label", "600;400;1;0;T\xc3\xbcr;\n", L';', {{f600, f400, 1, 0, L"T\u00fcr"}}, {}},
+        {"Latin-1 label", "600;400;1;0;T\xfcr;\n", L';', {{f600, f400, 1, 0, L"T\u00fcr"}}, {}},
+        {"byte order mark", "\xEF\xBB\xBF" "600;400;1;0;A;\n", L';', {{f600, f400, 1, 0, L"A"}}, {}},
+        {"NUL byte", std::string("600;400;1;0;A\0B;\n", 17), L';', {{f600, f400, 1, 0, L"AB"}}, {}},
+        {"grain outside the codes", "600;400;1;7;A;\n", L';', {{f600, f400, 1, 0, L"A"}}, {}},
         {"5000-character line", "600;400;1;0;" + long_label + "\n700;300\n", L';',
-         {{600, 400, 1, 0, std::wstring(199 - 12, L'x')}, {700, 300, 1, 0, L""}}},
+         {{f600, f400, 1, 0, std::wstring(5000, L'x')}, {700.0, 300.0, 1, 0, L""}}, {}},
+        // Lines with a field that does not read give no record and name the field.
+        {"width not a number", "600,abc,2,1,A,\n", L',', {}, {{0, list_file_issue::size_not_a_number, "width"}}},
+        {"missing length", "700,300\n,400,2,1,B,\n", L',', {{700.0, 300.0, 1, 0, L""}},
+         {{1, list_file_issue::size_missing, "length"}}},
+        {"missing width", "12345\n", L';', {}, {{0, list_file_issue::size_missing, "width"}}},
+        {"quantity beyond 32 bits", "600,400,99999999999,1,Q,\n", L',', {},
+         {{0, list_file_issue::quantity_not_an_integer, "quantity"}}},
+        {"fractional quantity", "600;400;2,5;1;Q;\n", L';', {}, {{0, list_file_issue::quantity_not_an_integer, "quantity"}}},
+        {"grain not a number", "600;400;1;h;Q;\n", L';', {}, {{0, list_file_issue::grain_not_an_integer, "grain"}}},
+        {"junk in a mixed number", "5x 3/4;400;1;0;A;\n", L';', {}, {{0, list_file_issue::size_not_a_number, "length"}}},
+        {"sign inside a mixed number", "600;10 -1/2;1;0;A;\n", L';', {}, {{0, list_file_issue::size_not_a_number, "width"}}},
+        {"infinite size", "1e999;400;1;1;A;\n", L';', {}, {{0, list_file_issue::size_not_a_number, "length"}}},
+        {"words after the first line", "600;400;1;0;A;\nabout;nothing\n", L';', {{f600, f400, 1, 0, L"A"}},
+         {{1, list_file_issue::size_not_a_number, "length"}, {1, list_file_issue::size_not_a_number, "width"}}},
     };
     int n = 0;
-    for (const CsvCase& c : cases) {
-        parts_array_2d parts = SampleParts();
-        const fs::path path = WriteBytes("case" + std::to_string(n++) + ".csv", c.content);
-        ASSERT_TRUE(ReadPartsCsv(parts, path, c.separator)) << c.name;
-        ASSERT_EQ(parts.count(), static_cast<int32_t>(c.records.size())) << c.name;
-        for (size_t i = 0; i < c.records.size(); ++i) {
-            const auto& [length, width, quantity, grain, label] = c.records[i];
-            const part_as_number_2d& p = parts[static_cast<int32_t>(i)];
-            EXPECT_DOUBLE_EQ(p.length.whole, length) << c.name;
-            EXPECT_EQ(p.length.numerator, 0) << c.name;
-            EXPECT_DOUBLE_EQ(p.width.whole, width) << c.name;
-            EXPECT_EQ(p.quantity, quantity) << c.name;
-            EXPECT_EQ(p.grain, grain) << c.name;
-            EXPECT_EQ(p.label.str(), label) << c.name;
-        }
-        stock_array_2d stock;
-        ASSERT_TRUE(ReadStockCsv(stock, path, c.separator)) << c.name;
-        EXPECT_EQ(stock.count(), static_cast<int32_t>(c.records.size())) << c.name;
-    }
+    for (const CsvCase& c : cases) ExpectCsvCase(c, WriteBytes("case" + std::to_string(n++) + ".csv", c.content));
 }
 
 TEST_F(ListFiles, MissingOrEmptyCsvChangesNothing)
@@ -291,20 +341,35 @@ TEST_F(ListFiles, MissingOrEmptyCsvChangesNothing)
 
 TEST_F(ListFiles, CsvWriteAndReadBack)
 {
-    const fs::path path = Path("parts.csv");
-    ASSERT_TRUE(WritePartsCsv(SampleParts(), path, L';'));
-    EXPECT_EQ(ReadBytes(path),
-              "12.187500;600.000000;3;2;T\xc3\xbcr links;\n"
-              "812.500000;300.000000;1;0;;\n");
-    parts_array_2d read;
-    ASSERT_TRUE(ReadPartsCsv(read, path, L';'));
-    ASSERT_EQ(read.count(), 2);
-    EXPECT_DOUBLE_EQ(read[0].length.whole, 12.1875);
-    EXPECT_EQ(read[0].label.str(), L"T\u00fcr");
-    EXPECT_EQ(read[0].quantity, 3);
-    EXPECT_EQ(read[0].grain, 2);
-    EXPECT_DOUBLE_EQ(read[1].length.whole, 812.5);
-    EXPECT_TRUE(read[1].label.empty());
+    struct Case { wchar_t separator; std::string bytes; };
+    const Case cases[] = {
+        {L';', "12 3/16;600;3;2;T\xc3\xbcr links;\n812,5;300;1;0;;\n2;1;1;0;\"\"\"Q\"\" 1;x\";\n"},
+        {L',', "12 3/16,600,3,2,T\xc3\xbcr links,\n812.5,300,1,0,,\n2,1,1,0,\"\"\"Q\"\" 1;x\",\n"},
+    };
+    parts_array_2d written = SampleParts();
+    part_as_number_2d quoted;
+    quoted.length = 2.0;
+    quoted.width = 1.0;
+    quoted.quantity = 1;
+    quoted.label = L"\"Q\" 1;x";
+    written.Append(quoted);
+    for (const Case& c : cases) {
+        const fs::path path = Path("parts.csv");
+        ASSERT_TRUE(WritePartsCsv(written, path, c.separator));
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        parts_array_2d read;
+        std::vector<list_file_issue> issues;
+        ASSERT_TRUE(ReadPartsCsv(read, path, c.separator, &issues));
+        EXPECT_TRUE(issues.empty());
+        ASSERT_EQ(read.count(), 3);
+        for (int32_t i = 0; i < 3; ++i) {
+            EXPECT_TRUE(read[i].length.RecordEquals(written[i].length)) << read[i].length.FormatFile();
+            EXPECT_TRUE(read[i].width.RecordEquals(written[i].width));
+            EXPECT_EQ(read[i].quantity, written[i].quantity);
+            EXPECT_EQ(read[i].grain, written[i].grain);
+            EXPECT_EQ(read[i].label.str(), written[i].label.str());
+        }
+    }
 }
 
 TEST_F(ListFiles, Utf16CsvWithAByteOrderMarkReadsEveryRow)
@@ -352,12 +417,13 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
                "<row><length>600</length><width>40x</width><quantity>2</quantity></row>"
                "<row><length>12 3/16</length><width>300</width><quantity>abc</quantity></row>"
                "<row><length>500</length><width>300</width></row>"
+               "<row><length>500</length><width>300</width><quantity> </quantity></row>"
                "</parts></data>";
     }
     parts_array_2d parts;
     std::vector<list_file_issue> issues;
     ASSERT_TRUE(ReadPartsXml(parts, file, &issues));
-    ASSERT_EQ(parts.count(), 3);
+    ASSERT_EQ(parts.count(), 4);
     ASSERT_EQ(issues.size(), 2u);
     EXPECT_EQ(issues[0].row, 0);
     EXPECT_EQ(issues[0].kind, list_file_issue::size_not_a_number);
@@ -366,5 +432,6 @@ TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
     EXPECT_EQ(issues[1].row, 1);
     EXPECT_EQ(issues[1].kind, list_file_issue::quantity_not_an_integer);
     EXPECT_EQ(parts[2].quantity, 1);  // missing quantity
+    EXPECT_EQ(parts[3].quantity, 1);  // empty quantity
     std::filesystem::remove(file);
 }

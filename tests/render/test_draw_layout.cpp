@@ -359,6 +359,42 @@ TEST(Labels, PlacementByProportion)
     }
 }
 
+TEST(Picture, NarrowSheetKeepsItsTextsWholeAndInsideTheirPieces)
+{
+    LoadLanguage(L"English");
+    const QFont font = TestFont();
+    Solution2D s = Sheet(300, 2000);
+    AddPiece(s, 0, 0, 300, 150, L"A label far too long for the piece");
+    AddPiece(s, 0, 150, 300, 2000, L"");
+    AddCut(s, 0, 150, 300, 150);
+    s.used_area = fractional_double(300.0 * 2000.0);
+    const QImage hatch = MakeHatchPattern();
+    const std::optional<QImage> picture = DrawLayoutPicture(s, 1000, 600, hatch, {true, true, true}, font);
+    ASSERT_TRUE(picture.has_value());
+
+    QImage probe(1, 1, QImage::Format_RGB32);
+    QPainter p(&probe);
+    p.setFont(font);
+    const int m = static_cast<int>(1.1 * p.fontMetrics().height());
+    int widest = 0;
+    for (const QString& line : LayoutStatisticsLines(s)) widest = std::max(widest, p.fontMetrics().horizontalAdvance(line));
+    p.end();
+    EXPECT_GE(picture->width(), widest) << "the statistics lines are not cut at the picture's edge";
+
+    // Beside the sheet, level with it, nothing is drawn: the label was left out.
+    const double scale = std::min((1000.0 - 2 * m - 5) / 300.0, (600.0 - 4 * m - 5) / 2000.0);
+    const int right = ScaleCoordinate(300, m, scale);
+    const int bottom = ScaleCoordinate(2000, m, scale);
+    ASSERT_LT(right + 2, picture->width());
+    EXPECT_TRUE(InkBox(*picture, QRect(right + 2, m, picture->width() - right - 2, bottom - m)).isEmpty());
+    // The statistics lines have ink near the left and the right edge of the picture.
+    const QRect statistics = InkBox(*picture, QRect(0, bottom + 1, picture->width(), picture->height() - bottom - 1));
+    ASSERT_FALSE(statistics.isEmpty());
+    EXPECT_GE(statistics.left(), 0);
+    EXPECT_LT(statistics.right(), picture->width());
+    EXPECT_GE(statistics.width(), widest - 4);
+}
+
 TEST(Texts, RotatedTextReadsUpwardFromItsCorner)
 {
     const QFont font = TestFont();

@@ -1,0 +1,145 @@
+#include "app/file_commands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTableWidget>
+
+#include "app/Callbacks_stv.h"
+#include "app/data_grid.h"
+#include "app/grid_editing.h"
+#include "app/list_file_open.h"
+#include "app/locale_stv.h"
+#include "app/ui_prompts.h"
+#include "engine/stavora_2d.h"
+#include "i18n/ui_texts.h"
+#include "i18n/window_texts.h"
+
+namespace {
+
+QString Text(ui_text entry) { return ToQString(UiText(entry)); }
+QString Text(window_text entry) { return ToQString(WindowText(entry)); }
+
+bool IsListExtension(const QString& extension)
+{
+    return extension == QLatin1String("xml") || extension == QLatin1String("csv");
+}
+
+}  // namespace
+
+void ThrowFileError(const QString& what, const QString& file_name)
+{
+    throw file_error((what + QStringLiteral("\n") + QDir::toNativeSeparators(file_name)).toStdString());
+}
+
+parts_file_commands::parts_file_commands(QWidget& window, stavora_2d& engine, const Callbacks_stv& callbacks,
+                                         grid_editor& parts, std::function<void()> list_replaced,
+                                         std::function<void()> state_changed)
+    : window_(window), engine_(engine), callbacks_(callbacks), parts_(parts), list_replaced_(std::move(list_replaced)),
+      state_changed_(std::move(state_changed)), directory_(QDir::currentPath())
+{
+}
+
+void parts_file_commands::SetModified(bool modified)
+{
+    if (modified_ == modified) return;
+    modified_ = modified;
+    if (state_changed_) state_changed_();
+}
+
+void parts_file_commands::SetListName(const QString& name)
+{
+    list_name_ = name;
+    if (state_changed_) state_changed_();
+}
+
+void parts_file_commands::OfferToSave()
+{
+    if (modified_ && Confirm(&window_, Text(ui_text::SaveParts))) Save();
+}
+
+QString parts_file_commands::AskSaveName()
+{
+    file_prompt prompt;
+    prompt.directory = directory_;
+    prompt.file_name = save_name_;
+    prompt.filter = QStringLiteral("xml (*.xml);;comma separated (*.csv)");
+    prompt.default_suffix = QStringLiteral("xml");
+    QString name = Prompts().save_file(&window_, prompt);
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".xml");
+    return name;
+}
+
+void parts_file_commands::Write(const QString& file_name)
+{
+    QString name = file_name;
+    // A name of another format never gets a list written over it: the list goes beside it as XML.
+    if (!IsListExtension(QFileInfo(name).suffix().toLower())) {
+        name += QStringLiteral(".xml");
+        Inform(&window_, Text(window_text::SavedAsXml) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
+    }
+    const bool csv = QFileInfo(name).suffix().toLower() == QLatin1String("csv");
+    const bool written = csv ? engine_.SavePartListCsv(ToPath(name), LocaleListSeparator(), callbacks_.GatherParts())
+                             : engine_.SavePartListXml(ToPath(name), callbacks_.GatherParts());
+    if (!written) ThrowFileError(Text(window_text::FileNotWritten), name);
+    SetListName(name);
+    SetModified(false);
+}
+
+void parts_file_commands::Save()
+{
+    if (save_name_.isEmpty()) {
+        const QString name = AskSaveName();
+        if (name.isEmpty()) return;
+        save_name_ = name;
+    }
+    const QString name = save_name_;
+    save_name_.clear();  // the next Save asks again
+    Write(name);
+}
+
+void parts_file_commands::SaveAs()
+{
+    const QString name = AskSaveName();
+    if (name.isEmpty()) return;
+    save_name_ = IsListExtension(QFileInfo(name).suffix().toLower()) ? name : name + QStringLiteral(".xml");
+    Write(name);
+}
+
+void parts_file_commands::Clear()
+{
+    OfferToSave();
+    parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
+    save_name_.clear();
+    SetListName(QString());
+    SetModified(false);
+    if (list_replaced_) list_replaced_();
+}
+
+void parts_file_commands::Open()
+{
+    OfferToSave();
+    file_prompt prompt;
+    prompt.directory = directory_;
+    prompt.file_name = open_name_;
+    prompt.filter = QStringLiteral("xml (*.xml);;comma separated (*.csv)");
+    prompt.default_suffix = QStringLiteral("xml");
+    const QString name = Prompts().open_file(&window_, prompt);
+    if (name.isEmpty()) return;
+    open_name_ = name;
+
+    list_open_outcome opened;
+    parts_.RecordChange(Text(ui_text::Open), [&] {
+        opened = OpenPartsListFile(engine_, name, LocaleListSeparator(), callbacks_.ClearPartsGrid(),
+                                   callbacks_.ShowParts());
+        EnsureRowCount(parts_.Grid(), kGridRowCount);
+    });
+    // A list that did not read completely changed nothing.
+    if (!opened.refusal.isEmpty()) throw file_error(opened.refusal.toStdString());
+    const bool read = opened.read;
+    if (list_replaced_) list_replaced_();
+    // A Save must not overwrite a file that could not be read with other parts.
+    if (!read) ThrowFileError(Text(window_text::FileNotRead), name);
+    save_name_ = name;
+    SetListName(name);
+    SetModified(false);
+}

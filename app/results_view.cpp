@@ -1,0 +1,321 @@
+#include "app/results_view.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "app/locale_stv.h"
+#include "app/safe_save_qt.h"
+#include "app/ui_prompts.h"
+#include "i18n/ui_texts.h"
+#include "i18n/window_texts.h"
+
+namespace {
+
+QString Text(ui_text entry) { return ToQString(UiText(entry)); }
+QString Text(window_text entry) { return ToQString(WindowText(entry)); }
+
+constexpr double kMinimalZoom = 0.25;
+constexpr double kMaximalZoom = 16.0;
+
+}  // namespace
+
+results_view::results_view(QTabWidget& tabs, const stavora_2d& engine, std::function<layout_display_flags()> flags,
+                           const QFont& font, QWidget& dialog_parent)
+    : QObject(&tabs), tabs_(tabs), engine_(engine), flags_(std::move(flags)), font_(font),
+      dialog_parent_(dialog_parent), pattern_(MakeHatchPattern())
+{
+    tabs_.tabBar()->setMouseTracking(true);
+    tabs_.tabBar()->installEventFilter(this);
+}
+
+void results_view::RemoveTabs()
+{
+    while (tabs_.count() > 0) {
+        QWidget* page = tabs_.widget(0);
+        tabs_.removeTab(0);
+        delete page;
+    }
+    zoom_ = 1.0;
+}
+
+const Solution2D* results_view::SolutionOfTab(int index) const
+{
+    if (index < 0 || index >= tabs_.count()) return nullptr;
+    return engine_.solutions_2d.Get(index);
+}
+
+void results_view::ShowLayouts()
+{
+    for (int32_t k = 0; k < engine_.solutions_2d.Count(); ++k) {
+        AddResultTab();
+        if (k == 0) CreateResultsView();
+    }
+    tabs_.setCurrentIndex(tabs_.count() > 0 ? 0 : -1);
+    // The new pages get their sizes from pending layout requests; the first picture needs them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    Redraw();
+}
+
+void results_view::AddResultTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const int index = tabs_.addTab(page, QString());
+    tabs_.setTabText(index, ToQString(SheetTabCaption(index)));
+}
+
+void results_view::RetitleTabs()
+{
+    for (int k = 0; k < tabs_.count(); ++k) tabs_.setTabText(k, ToQString(SheetTabCaption(k)));
+}
+
+void results_view::CreateResultsView()
+{
+    QWidget* page = tabs_.currentWidget();
+    if (!page) return;
+    auto* box = new QScrollArea(page);
+    box->setObjectName(QStringLiteral("ResultsScrollBox"));
+    box->setWidgetResizable(false);
+    box->setBackgroundRole(QPalette::Base);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Window, Qt::white);
+    box->setPalette(palette);
+    box->setAutoFillBackground(true);
+    box->setToolTip(Text(window_text::ZoomHint));
+    auto* image = new QLabel;
+    image->setObjectName(QStringLiteral("ResultsImage"));
+    image->setCursor(Qt::CrossCursor);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setWidget(image);
+    page->layout()->addWidget(box);
+    // Window, splitter and tab resizing all reach the picture through its box.
+    box->installEventFilter(this);
+    box->viewport()->installEventFilter(this);
+    scroll_box_ = box;
+    image_ = image;
+}
+
+void results_view::Redraw()
+{
+    if (blocked_ || redrawing_ || !scroll_box_ || !image_) return;
+    const int index = tabs_.currentIndex();
+    const Solution2D* solution = SolutionOfTab(index);
+    QWidget* page = tabs_.widget(index);
+    if (!solution || !page) return;
+    redrawing_ = true;
+    if (scroll_box_->parentWidget() != page) {
+        page->layout()->addWidget(scroll_box_);
+        scroll_box_->show();
+    }
+    // The box fills its page; a page that was not shown yet has not laid it out.
+    scroll_box_->setGeometry(page->contentsRect());
+    const QSize box = scroll_box_->maximumViewportSize();
+    const int width = static_cast<int>(box.width() * zoom_);
+    const int height = static_cast<int>(box.height() * zoom_);
+    if (std::optional<QImage> picture = DrawLayoutPicture(*solution, width, height, pattern_, flags_(), font_)) {
+        image_->setPixmap(QPixmap::fromImage(*picture));
+        image_->resize(picture->size());
+    }
+    redrawing_ = false;
+}
+
+void results_view::SetZoom(double zoom)
+{
+    zoom = std::clamp(zoom, kMinimalZoom, kMaximalZoom);
+    if (zoom == zoom_) return;
+    // The point in the middle of the view stays in the middle.
+    double x_share = 0.5, y_share = 0.5;
+    if (scroll_box_ && image_ && image_->width() > 0 && image_->height() > 0) {
+        const QSize view = scroll_box_->viewport()->size();
+        x_share = (scroll_box_->horizontalScrollBar()->value() + view.width() / 2.0) / image_->width();
+        y_share = (scroll_box_->verticalScrollBar()->value() + view.height() / 2.0) / image_->height();
+    }
+    zoom_ = zoom;
+    Redraw();
+    if (scroll_box_ && image_) {
+        const QSize view = scroll_box_->viewport()->size();
+        scroll_box_->horizontalScrollBar()->setValue(static_cast<int>(x_share * image_->width() - view.width() / 2.0));
+        scroll_box_->verticalScrollBar()->setValue(static_cast<int>(y_share * image_->height() - view.height() / 2.0));
+    }
+}
+
+bool results_view::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == scroll_box_ && event->type() == QEvent::Resize) {
+        QTimer::singleShot(0, this, &results_view::Redraw);
+    } else if (scroll_box_ && watched == scroll_box_->viewport()) {
+        switch (event->type()) {
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            if (!(wheel->modifiers() & Qt::ControlModifier)) break;
+            if (wheel->angleDelta().y() > 0) ZoomIn();
+            if (wheel->angleDelta().y() < 0) ZoomOut();
+            return true;
+        }
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton && mouse->button() != Qt::MiddleButton) break;
+            dragging_ = true;
+            drag_from_ = mouse->globalPosition().toPoint();
+            break;
+        }
+        case QEvent::MouseMove:
+            if (dragging_) {
+                const QPoint now = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+                const QPoint moved = now - drag_from_;
+                drag_from_ = now;
+                scroll_box_->horizontalScrollBar()->setValue(scroll_box_->horizontalScrollBar()->value() - moved.x());
+                scroll_box_->verticalScrollBar()->setValue(scroll_box_->verticalScrollBar()->value() - moved.y());
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            dragging_ = false;
+            break;
+        default:
+            break;
+        }
+    } else if (watched == tabs_.tabBar()) {
+        if (event->type() == QEvent::MouseMove)
+            ShowTabHint(static_cast<QMouseEvent*>(event)->position().toPoint());
+        else if (event->type() == QEvent::Leave)
+            HideTabHint();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void results_view::ShowTabHint(const QPoint& position)
+{
+    QTabBar* bar = tabs_.tabBar();
+    const int index = bar->tabAt(position);
+    const Solution2D* solution = blocked_ ? nullptr : SolutionOfTab(index);
+    if (index < 0 || !solution) {
+        QToolTip::hideText();
+        return;
+    }
+    const QString hint = Text(ui_text::Quantity) + QStringLiteral("=") + QString::number(solution->repetitions);
+    QToolTip::showText(bar->mapToGlobal(position), hint, bar, bar->tabRect(index));
+}
+
+void results_view::HideTabHint() { QToolTip::hideText(); }
+
+// ---- Pictures and printing ----
+
+void results_view::SavePicture()
+{
+    const int index = tabs_.currentIndex();
+    const Solution2D* solution = SolutionOfTab(index);
+    if (blocked_ || !solution || !image_) return;
+    const QString png = QStringLiteral("PNG (*.png)");
+    const QString pdf = QStringLiteral("PDF (*.pdf)");
+    QString chosen_filter;
+    file_prompt prompt;
+    prompt.caption = Text(ui_text::SaveResults);
+    prompt.file_name = Text(ui_text::Sheet) + QString::number(index + 1);
+    prompt.filter = QStringLiteral("Bitmaps (*.bmp);;") + png + QStringLiteral(";;") + pdf;
+    prompt.default_suffix = QStringLiteral("bmp");
+    prompt.confirm_overwrite = true;
+    prompt.selected_filter = &chosen_filter;
+    const QString name = Prompts().save_file(&dialog_parent_, prompt);
+    if (name.isEmpty()) return;
+    bool written = false;
+    if (chosen_filter == pdf) {
+        TOwningList<Solution2D> shown;
+        shown.Add(std::make_unique<Solution2D>(*solution));
+        written = WriteLayoutsPdf(name, shown, flags_(), font_);
+    } else {
+        written = SaveImageSafely(image_->pixmap().toImage(), name, chosen_filter == png ? "PNG" : "BMP");
+    }
+    if (!written) Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
+}
+
+std::vector<const Solution2D*> results_view::LayoutsToPrint(QPrinter& printer) const
+{
+    const int solutions = engine_.solutions_2d.Count();
+    const int tabs = tabs_.count();
+    std::vector<const Solution2D*> layouts;
+    auto add = [&](int number) {  // counted from 1
+        if (number >= 1 && number <= solutions) layouts.push_back(engine_.solutions_2d.Get(number - 1));
+    };
+    switch (printer.printRange()) {
+    case QPrinter::Selection:
+        add(tabs_.currentIndex() + 1);
+        break;
+    case QPrinter::PageRange: {
+        const int last = std::min(printer.toPage(), solutions);
+        for (int i = std::max(printer.fromPage(), 1); i <= last; ++i) add(i);
+        break;
+    }
+    default:
+        for (int i = 1; i <= tabs; ++i) add(i);
+        break;
+    }
+    return layouts;
+}
+
+void results_view::PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts)
+{
+    const layout_display_flags flags = flags_();
+    // Separate jobs to one file would each replace the last: a file gets one page per layout instead.
+    const bool to_file = !printer.outputFileName().isEmpty();
+    QPainter painter;
+    bool first = true;
+    for (const Solution2D* solution : layouts) {
+        printer.setDocName(QStringLiteral("Stavora - Results"));
+        // The page is turned to the sheet's shape.
+        const bool tall = solution->sheet_width.Value() > solution->sheet_length.Value();
+        printer.setPageOrientation(tall ? QPageLayout::Portrait : QPageLayout::Landscape);
+        if (!to_file || first) {
+            if (!painter.begin(&printer)) {
+                Inform(&dialog_parent_, Text(window_text::PrinterNotStarted));
+                return;
+            }
+        } else {
+            printer.newPage();
+        }
+        first = false;
+        DrawLayoutOnPage(painter, *solution, painter.device()->width(), painter.device()->height(), flags, font_);
+        if (!to_file) painter.end();
+    }
+    if (painter.isActive()) painter.end();
+}
+
+void results_view::Print()
+{
+    const int tabs = tabs_.count();
+    if (blocked_ || tabs == 0) return;
+    const int solutions = engine_.solutions_2d.Count();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Stavora - Results"));
+    QPrintDialog dialog(&printer, &dialog_parent_);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
+    dialog.setMinMax(1, tabs);
+    if (tabs_.currentIndex() < solutions) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(1, solutions);
+    } else {
+        printer.setPrintRange(QPrinter::Selection);
+        printer.setFromTo(1, tabs);
+    }
+    if (Prompts().run_modal(dialog) != QDialog::Accepted) return;
+    PrintLayouts(printer, LayoutsToPrint(printer));
+}

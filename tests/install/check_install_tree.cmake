@@ -1,0 +1,33 @@
+# Installs the build into an empty prefix and compares the files with the expected list; then runs
+# the installed tool, which must work from there.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${result}): ${errors}")
+endif()
+
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE ${PREFIX} ${PREFIX}/*)
+list(SORT installed)
+file(STRINGS ${EXPECTED} expected REGEX "^[^#]")
+list(SORT expected)
+set(missing ${expected})
+list(REMOVE_ITEM missing ${installed})
+set(unexpected ${installed})
+list(REMOVE_ITEM unexpected ${expected})
+if(missing OR unexpected)
+  list(JOIN missing "\n  " missing)
+  list(JOIN unexpected "\n  " unexpected)
+  message(FATAL_ERROR "install tree differs from ${EXPECTED}\nmissing:\n  ${missing}\nunexpected:\n  ${unexpected}")
+endif()
+
+execute_process(COMMAND test -x ${PREFIX}/bin/stavora RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the installed stavora is not executable")
+endif()
+execute_process(COMMAND ${PREFIX}/bin/stavora-cli --version OUTPUT_VARIABLE version RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT version STREQUAL "stavora-cli ${VERSION}\n")
+  message(FATAL_ERROR "installed stavora-cli --version gave ${result}: ${version}")
+endif()
+list(LENGTH installed count)
+message(STATUS "${PREFIX}: the ${count} files expected")
