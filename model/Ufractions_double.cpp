@@ -363,7 +363,9 @@ std::string fractional_double::FormatFile() const
         }
     }
     if (numerator != 0) {
-        out.push_back(' ');
+        // "0 -2/4" does not read back; "-2/4" does.
+        if (numerator < 0 && out == "0") out.clear();
+        else out.push_back(' ');
         out += std::to_string(numerator);
         out.push_back('/');
         out += std::to_string(denominator);
