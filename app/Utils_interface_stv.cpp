@@ -61,6 +61,9 @@ void LoadSettings(QSettings& store, const QString& key, parameters_as_number_2d&
         parameters.maximal_cut_length = SizeValue(store, QStringLiteral("Maximal cut length"));
         parameters.round_fractions_to = RequiredInteger(store, QStringLiteral("Round all fractions to"));
         parameters.minimal_useful_size = SizeValue(store, QStringLiteral("Minimal useful size"));
+        // Settings stored before the effort choice existed keep the default.
+        if (const auto effort = IntegerValue(store, QStringLiteral("Search effort")); effort && *effort >= 0 && *effort <= 2)
+            parameters.effort = static_cast<uint8_t>(*effort);
 
         language_index = store.contains(QStringLiteral("Version"))
                              ? RequiredInteger(store, QStringLiteral("Language Index"))
@@ -103,6 +106,7 @@ void SaveSettings(QSettings& store, const QString& key, const parameters_as_numb
     store.setValue(QStringLiteral("Maximal cut length"), StoredSizeText(parameters.maximal_cut_length));
     store.setValue(QStringLiteral("Minimal useful size"), StoredSizeText(parameters.minimal_useful_size));
     store.setValue(QStringLiteral("Round all fractions to"), parameters.round_fractions_to);
+    store.setValue(QStringLiteral("Search effort"), static_cast<int>(parameters.effort));
     store.setValue(QStringLiteral("Language Index"), language_index);
     store.setValue(QStringLiteral("Started"), 1);
     for (int i = 0; i < 5; ++i) {
@@ -129,6 +133,7 @@ void ApplyParameters(TfTechnicalSettings& dialog, const parameters_as_number_2d&
     // A stored choice outside 1/2 .. 1/32 would leave no rounding at all; it falls back to 1/16.
     const int index = parameters.round_fractions_to;
     dialog.cbRoundFractionsTo->setCurrentIndex(index >= 0 && index < dialog.cbRoundFractionsTo->count() ? index : 3);
+    dialog.cbSearchEffort->setCurrentIndex(parameters.effort <= 2 ? parameters.effort : 1);
 }
 
 void CollectParameters(const TfTechnicalSettings& dialog, parameters_as_number_2d& parameters)
@@ -138,6 +143,7 @@ void CollectParameters(const TfTechnicalSettings& dialog, parameters_as_number_2
     parameters.minimal_break_size = grid_text_to_fraction(ToWide(dialog.leMinimalBreakSize->text()), separator);
     parameters.maximal_cut_length = grid_text_to_fraction(ToWide(dialog.eLungimeMaximaTaietura->text()), separator);
     parameters.round_fractions_to = dialog.cbRoundFractionsTo->currentIndex();
+    parameters.effort = static_cast<uint8_t>(std::clamp(dialog.cbSearchEffort->currentIndex(), 0, 2));
 }
 
 void ApplyLayout(Tf2D& window, const interface_layout& layout)

@@ -59,6 +59,7 @@
 #include "app/technical_settings_stv.h"
 #include "app/ui_prompts.h"
 #include "app/unplaced_parts.h"
+#include "i18n/search_texts.h"
 #include "i18n/ui_texts.h"
 #include "i18n/window_texts.h"
 #include "model/Ufractions_long.h"
@@ -473,6 +474,7 @@ void Tf2D::ClearResults()
     engine_->ResetResults();
     results_->RemoveTabs();
     if (report_commands_) report_commands_->ShowCutTotals();
+    StatusBar1->clearMessage();  // the sheet bound belongs to the results just cleared
 }
 
 // ---- Start ----
@@ -679,7 +681,8 @@ void Tf2D::StartRun()
         const run_progress& last = engine_->last_progress;  // written on this same worker thread
         const run_progress& posted = last_posted_progress_;
         if (last.group_index == posted.group_index && last.group_count == posted.group_count
-            && last.passes_done == posted.passes_done && last.passes_total == posted.passes_total)
+            && last.passes_done == posted.passes_done && last.passes_total == posted.passes_total
+            && last.phase == posted.phase && last.sheets_saved == posted.sheets_saved)
             return;
         const run_progress now = last;
         last_posted_progress_ = now;
@@ -705,10 +708,12 @@ void Tf2D::ShowProgress(const run_progress& progress)
     run_progress_bar_->setValue(std::clamp(progress.passes_done, 0, std::max(1, progress.passes_total)));
     const QString done = QString::number(progress.passes_done);
     const QString total = QString::number(progress.passes_total);
-    run_progress_label_->setText(
-        progress.material.empty() ? ToQString(WindowText(window_text::ProgressPasses)).arg(done, total)
-                                  : ToQString(WindowText(window_text::ProgressMaterial))
-                                        .arg(ToQString(progress.material), done, total));
+    QString text = progress.material.empty() ? ToQString(WindowText(window_text::ProgressPasses)).arg(done, total)
+                                             : ToQString(WindowText(window_text::ProgressMaterial))
+                                                   .arg(ToQString(progress.material), done, total);
+    if (progress.phase == 1)
+        text += QStringLiteral("  ") + ToQString(SearchText(search_text::Improving)).arg(progress.sheets_saved);
+    run_progress_label_->setText(text);
 }
 
 void Tf2D::SetRunning(bool running)
@@ -744,6 +749,7 @@ void Tf2D::RunEnded(const run_outcome& outcome)
     callbacks_->set_progress_listener({});
     SetRunning(false);
     results_->ShowLayouts();
+    ShowSheetBound();
     if (!outcome.error.isEmpty())
         Inform(this, outcome.error);
     else if (outcome.result.status == kRunRefused)
@@ -760,6 +766,24 @@ void Tf2D::RunEnded(const run_outcome& outcome)
                                     "decimal places, to be cut exactly."));
     emit RunFinished();
     if (close_requested_) close();
+}
+
+void Tf2D::ShowSheetBound()
+{
+    // Per material: proven optimal, or how many sheets a better layout could save at most.
+    QStringList parts;
+    for (const auto& u : engine_->utilization_2d) {
+        if (u->sheet_total <= 0) continue;
+        const QString verdict = u->optimal ? ToQString(SearchText(search_text::Optimal))
+                                           : ToQString(SearchText(search_text::CouldBeSaved))
+                                                 .arg(std::max(u->sheet_total - u->sheet_lower_bound, 0));
+        parts << (engine_->utilization_2d.Count() > 1 ? ToQString(u->material.c_str()) + QStringLiteral(": ") + verdict
+                                                     : verdict);
+    }
+    if (parts.isEmpty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(parts.join(QStringLiteral("; ")));
 }
 
 // ---- Results view ----

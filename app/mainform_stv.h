@@ -221,6 +221,7 @@ private:
     void RunEnded(const run_outcome& outcome);
     void SetRunning(bool running);
     void ShowProgress(const run_progress& progress);
+    void ShowSheetBound();
     layout_display_flags DisplayFlags() const;
 
     app_environment environment_;

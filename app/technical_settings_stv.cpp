@@ -13,6 +13,7 @@
 
 #include "app/locale_stv.h"
 #include "app/ui_prompts.h"
+#include "i18n/search_texts.h"
 #include "i18n/ui_texts.h"
 #include "model/Utils_fractions_vcl.h"
 
@@ -62,12 +63,21 @@ TfTechnicalSettings::TfTechnicalSettings(QWidget* parent) : QDialog(parent)
     lRoundAllFractionsTo->setBuddy(cbRoundFractionsTo);
     lRoundAllFractionsTo->setWordWrap(true);
 
+    cbSearchEffort = new QComboBox(Panel2);
+    cbSearchEffort->setObjectName(QStringLiteral("cbSearchEffort"));
+    cbSearchEffort->addItems({QStringLiteral("Quick"), QStringLiteral("Normal"), QStringLiteral("Thorough")});
+    cbSearchEffort->setCurrentIndex(1);
+    lSearchEffort = new QLabel(Panel2);
+    lSearchEffort->setObjectName(QStringLiteral("lSearchEffort"));
+    lSearchEffort->setBuddy(cbSearchEffort);
+
     auto* fields = new QVBoxLayout(Panel2);
     for (auto [label, field] : {std::pair<QLabel*, QWidget*>{leCutterThicknessLabel, leCutterThickness},
                                 {leMinimalBreakSizeLabel, leMinimalBreakSize},
                                 {lLungimeMaximaTaietura, eLungimeMaximaTaietura},
                                 {lLatimeUtilizabila, eLatimeMinimaUtilizabila},
-                                {lRoundAllFractionsTo, cbRoundFractionsTo}}) {
+                                {lRoundAllFractionsTo, cbRoundFractionsTo},
+                                {lSearchEffort, cbSearchEffort}}) {
         fields->addWidget(label);
         fields->addWidget(field);
         fields->addSpacing(6);
@@ -112,6 +122,11 @@ void TfTechnicalSettings::showEvent(QShowEvent* event)
 void TfTechnicalSettings::FormShow()
 {
     shown_rounding_index_ = cbRoundFractionsTo->currentIndex();
+    shown_effort_index_ = cbSearchEffort->currentIndex();
+    lSearchEffort->setText(ToQString(std::wstring(SearchText(search_text::Effort))));
+    for (auto [i, entry] : {std::pair{0, search_text::EffortQuick}, std::pair{1, search_text::EffortNormal},
+                            std::pair{2, search_text::EffortThorough}})
+        cbSearchEffort->setItemText(i, ToQString(std::wstring(SearchText(entry))));
     shown_cutter_thickness_ = leCutterThickness->text().trimmed();
     shown_minimal_break_size_ = leMinimalBreakSize->text().trimmed();
     shown_maximal_cut_length_ = eLungimeMaximaTaietura->text().trimmed();
@@ -162,6 +177,7 @@ void TfTechnicalSettings::reject()
     eLungimeMaximaTaietura->setText(shown_maximal_cut_length_);
     eLatimeMinimaUtilizabila->setText(shown_minimal_useful_size_);
     cbRoundFractionsTo->setCurrentIndex(shown_rounding_index_);
+    cbSearchEffort->setCurrentIndex(shown_effort_index_);
     allow_closing_ = true;
     QDialog::reject();
 }

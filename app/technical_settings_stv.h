@@ -25,6 +25,8 @@ public:
     QLineEdit* eLatimeMinimaUtilizabila = nullptr;
     QLabel* lRoundAllFractionsTo = nullptr;
     QComboBox* cbRoundFractionsTo = nullptr;
+    QLabel* lSearchEffort = nullptr;
+    QComboBox* cbSearchEffort = nullptr;  // quick, normal, thorough
     QWidget* Panel1 = nullptr;
     QPushButton* bbOk = nullptr;
     QPushButton* bbCancel = nullptr;
@@ -47,5 +49,6 @@ private:
 
     QString shown_cutter_thickness_, shown_minimal_break_size_, shown_maximal_cut_length_, shown_minimal_useful_size_;
     int shown_rounding_index_ = 3;
+    int shown_effort_index_ = 1;
     bool allow_closing_ = true;
 };

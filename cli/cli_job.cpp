@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -83,15 +84,30 @@ bool ReadList(const std::string& file, char separator, Array& array,
     return TakeIssues(issues, ext == ".csv", file, error);
 }
 
+// The fields of the list files' rows. A job file names only these: the list files pass over an
+// unknown element, but a misspelt "quantity" in an order would silently cut one piece.
+const std::vector<std::string> kPartFields = {"length", "width", "height", "quantity", "grain", "allow_rotation",
+                                              "label", "material", "customer", "edge_band", "grinding", "useit",
+                                              "end_angle_1", "end_angle_2"};
+const std::vector<std::string> kStockFields = {"length", "width", "height", "quantity", "grain", "label", "material",
+                                               "price", "trim_top", "trim_left", "trim_bottom", "trim_right",
+                                               "priority", "useit"};
+const std::vector<std::string> kEdgeFields = {"top_name", "left_name", "bottom_name", "right_name",
+                                              "top_thick", "left_thick", "bottom_thick", "right_thick"};
+
 // One row field of a job file as the list file's element: texts and numbers as written, objects
 // (edge_band, grinding) as nested elements.
-bool AddField(pugi::xml_node parent, const std::string& key, const nlohmann::json& value, const std::string& where,
-              std::string& error)
+bool AddField(pugi::xml_node parent, const std::string& key, const nlohmann::json& value,
+              const std::vector<std::string>& fields, const std::string& where, std::string& error)
 {
+    if (std::find(fields.begin(), fields.end(), key) == fields.end()) {
+        error = where + ", " + key + ": unknown field";
+        return false;
+    }
     pugi::xml_node node = parent.append_child(key.c_str());
-    if (value.is_object()) {
+    if (value.is_object() && (key == "edge_band" || key == "grinding")) {
         for (const auto& [inner_key, inner] : value.items())
-            if (!AddField(node, inner_key, inner, where + ", " + key, error)) return false;
+            if (!AddField(node, inner_key, inner, kEdgeFields, where + ", " + key, error)) return false;
         return true;
     }
     std::string text;
@@ -109,8 +125,8 @@ bool AddField(pugi::xml_node parent, const std::string& key, const nlohmann::jso
 // A list of a job file ("parts" or "stock"): an array of objects with the list files' field names,
 // read by the list files' own row reader.
 template <class Array>
-bool ReadJobList(const cli_options& options, const char* list_name, Array& array,
-                 bool (*read_xml_text)(Array&, const std::string&, issue_list*), std::string& error)
+bool ReadJobList(const cli_options& options, const char* list_name, const std::vector<std::string>& fields,
+                 Array& array, bool (*read_xml_text)(Array&, const std::string&, issue_list*), std::string& error)
 {
     const std::string name = options.job_file + ", " + list_name;
     const auto rows = options.job.find(list_name);
@@ -129,7 +145,7 @@ bool ReadJobList(const cli_options& options, const char* list_name, Array& array
         }
         pugi::xml_node node = list.append_child("row");
         for (const auto& [key, value] : row.items())
-            if (!AddField(node, key, value, where, error)) return false;
+            if (!AddField(node, key, value, fields, where, error)) return false;
     }
     std::ostringstream xml;
     doc.save(xml, "", pugi::format_raw, pugi::encoding_utf8);
@@ -241,8 +257,8 @@ bool LoadJob(const cli_options& options, cli_job& job, std::string& error)
         parts_name = "example parts";
         stock_name = "example stock";
     } else if (!options.job_file.empty()) {
-        if (!ReadJobList(options, "parts", job.parts, &ReadPartsXmlText, error)) return false;
-        if (!ReadJobList(options, "stock", job.stock, &ReadStockXmlText, error)) return false;
+        if (!ReadJobList(options, "parts", kPartFields, job.parts, &ReadPartsXmlText, error)) return false;
+        if (!ReadJobList(options, "stock", kStockFields, job.stock, &ReadStockXmlText, error)) return false;
         parts_name = options.job_file + ", parts";
         stock_name = options.job_file + ", stock";
     } else {
@@ -274,6 +290,9 @@ bool LoadJob(const cli_options& options, cli_job& job, std::string& error)
 
     if (options.seed) p.random_seed = *options.seed;
     if (options.iterations) p.iterations = *options.iterations;
+    p.effort = static_cast<uint8_t>(options.effort);
+    p.threads = options.threads;
+    p.time_limit = options.time_limit;
     p.run_mode = static_cast<uint8_t>(options.run_mode);
     if (options.stages) p.number_of_stages = *options.stages;
     if (options.first_direction) p.first_direction = static_cast<uint8_t>(*options.first_direction);

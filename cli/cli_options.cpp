@@ -94,6 +94,30 @@ const std::vector<option_row>& OptionTable()
          Choice(&cli_options::round_index, {"1/2", "1/4", "1/8", "1/16", "1/32"})},
         {"seed", "N", "random seed of the search", true, Integer(&cli_options::seed)},
         {"iterations", "N", "optimisation level", true, Integer(&cli_options::iterations)},
+        {"effort", "WORD", "quick, normal (default) or thorough search", true,
+         Choice(&cli_options::effort, {"quick", "normal", "thorough"})},
+        {"threads", "N", "threads of the search (default every core)", true,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             bool ok = false;
+             const int value = QString::fromStdString(v).toInt(&ok);
+             if (!ok || value < 0) {
+                 error = "must be 0 or more, is " + v;
+                 return false;
+             }
+             o.threads = value;
+             return true;
+         }},
+        {"time-limit", "S", "stop the search after S seconds", true,
+         [](cli_options& o, const std::string& v, std::string& error) {
+             bool ok = false;
+             const double value = QString::fromStdString(v).toDouble(&ok);
+             if (!ok || !(value >= 0.0)) {
+                 error = "not a number of seconds: " + v;
+                 return false;
+             }
+             o.time_limit = value;
+             return true;
+         }},
         {"mode", "MODE", "guillotine (default), nested or staged", true,
          Choice(&cli_options::run_mode, {"guillotine", "nested", "staged"})},
         {"stages", "N", "staged: number of stages", true, Integer(&cli_options::stages)},
@@ -194,6 +218,12 @@ bool ReadJobFile(cli_options& o, std::string& error)
     if (!o.job.is_object()) {
         error = o.job_file + ": not a job (an object with parts, stock and settings)";
         return false;
+    }
+    for (const auto& [key, value] : o.job.items()) {
+        if (key != "parts" && key != "stock" && key != "settings") {
+            error = o.job_file + ", " + key + ": unknown field (a job has parts, stock and settings)";
+            return false;
+        }
     }
     const auto settings = o.job.find("settings");
     if (settings == o.job.end()) return true;

@@ -22,6 +22,9 @@ struct cli_options {
     int round_index = 3;  // 1/2, 1/4, 1/8, 1/16, 1/32
     std::optional<int> seed;
     std::optional<int> iterations;
+    int effort = 1;  // 0 quick, 1 normal, 2 thorough
+    int threads = 0;  // 0: every core
+    double time_limit = 0.0;
 
     // Sheet strategies and their parameters.
     int run_mode = 0;  // 0 guillotine, 1 nested, 2 staged

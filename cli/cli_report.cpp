@@ -1,5 +1,6 @@
 #include "cli/cli_report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -102,6 +103,11 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             << Text(u->used_area_total) << ", waste " << Text(u->waste_area_total) << " ("
             << Percent(u->waste_area_total.AsDouble(), u->sheet_area_total.AsDouble()) << "%), pieces "
             << u->piece_total << ", cut length " << Text(u->cut_length_total) << "\n";
+        out << "    sheets " << u->sheet_total << ", lower bound " << u->sheet_lower_bound << ": ";
+        if (u->optimal)
+            out << "optimal\n";
+        else
+            out << "at most " << std::max(u->sheet_total - u->sheet_lower_bound, 0) << " sheet(s) could be saved\n";
     }
     for (const auto& u : facade.utilization_1d) {
         out << "  bars of " << Name(u->material) << ": bar length " << Text(u->sheet_area_total) << ", waste "
@@ -229,17 +235,24 @@ ordered_json Layouts1D(const stavora_2d& facade)
     return list;
 }
 
-ordered_json Utilization(const material_utilization_list& totals)
+ordered_json Utilization(const material_utilization_list& totals, bool sheets)
 {
     ordered_json list = ordered_json::array();
-    for (const auto& u : totals)
-        list.push_back({{"material", Text(u->material)},
-                        {"used_area_total", Number(u->used_area_total)},
-                        {"waste_area_total", Number(u->waste_area_total)},
-                        {"sheet_area_total", Number(u->sheet_area_total)},
-                        {"cut_length_total", Number(u->cut_length_total)},
-                        {"cost_total", Number(u->cost_total)},
-                        {"piece_total", u->piece_total}});
+    for (const auto& u : totals) {
+        ordered_json entry = {{"material", Text(u->material)},
+                              {"used_area_total", Number(u->used_area_total)},
+                              {"waste_area_total", Number(u->waste_area_total)},
+                              {"sheet_area_total", Number(u->sheet_area_total)},
+                              {"cut_length_total", Number(u->cut_length_total)},
+                              {"cost_total", Number(u->cost_total)},
+                              {"piece_total", u->piece_total}};
+        if (sheets) {
+            entry["sheets"] = u->sheet_total;
+            entry["lower_bound"] = u->sheet_lower_bound;
+            entry["optimal"] = u->optimal;
+        }
+        list.push_back(std::move(entry));
+    }
     return list;
 }
 
@@ -280,6 +293,7 @@ nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, 
               {"random_seed", p.random_seed},
               {"iterations", p.iterations},
               {"run_mode", static_cast<int>(p.run_mode)},
+              {"effort", p.effort == 0 ? "quick" : p.effort == 2 ? "thorough" : "normal"},
               {"linear_cutter_thickness", Number(p.linear_cutter_thickness)}}},
             {"settings", Settings(p)},
             {"layouts", Layouts2D(facade)},
@@ -292,8 +306,8 @@ nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, 
             {"reused_waste", WasteList(facade.reused_waste_2d)},
             {"garbage_waste_1d", WasteList(facade.garbage_waste_1d)},
             {"reused_waste_1d", WasteList(facade.reused_waste_1d)},
-            {"utilization", Utilization(facade.utilization_2d)},
-            {"utilization_1d", Utilization(facade.utilization_1d)},
+            {"utilization", Utilization(facade.utilization_2d, true)},
+            {"utilization_1d", Utilization(facade.utilization_1d, false)},
             {"unplaced", std::move(unplaced)},
             {"cut_totals", CutTotalsJson(facade)}};
 }

@@ -23,23 +23,25 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int64_t kMaxDynamicCells = 40000000;
 constexpr int64_t kBranchNodes = 200000;
 // Jobs with at most this many maximal patterns get them all, which makes the integer program exact.
-constexpr size_t kMaxEnumerated = 3000;
+constexpr size_t kMaxEnumerated = 1000;
 // The rounding search branches on its first levels only, with at most this many detours in all.
 constexpr int32_t kBranchDepth = 6;
 constexpr int32_t kDiscrepancies = 3;
+// Pricing rounds per rounding step: its relaxation need not be optimal to be rounded well.
+constexpr int32_t kDiveRounds = 20;
 // Weight of the best prices so far in the prices handed to pricing.
 constexpr double kSmoothing = 0.7;
 
 struct PieceType {
     int32_t length = 0;
-    int64_t weight = 0;            // length plus kerf
+    int64_t weight = 0;            // length plus kerf, over the factor all lengths share
     double penalty = 0.0;          // price of leaving one out
     std::vector<int32_t> numbers;  // the pieces of this length; their count is the demand
 };
 
 struct BarType {
     int32_t length = 0;
-    int64_t capacity = 0;          // length plus kerf
+    int64_t capacity = 0;          // length plus kerf, over the same factor
     double cost = 0.0;
     std::vector<int32_t> numbers;  // in the caller's order
 };
@@ -88,7 +90,7 @@ private:
                         std::vector<int32_t>& counts, double& best);
     void InitialMaster();
     void AddColumn(const Pattern& p);
-    Relaxation Relax(const Residual& r);
+    Relaxation Relax(const Residual& r, int32_t maxRounds);
     bool EnumeratePatterns(size_t limit);
     struct DiveState {
         Residual r;
@@ -173,6 +175,14 @@ ExactSolver::ExactSolver(const part1d_array& pieces, const stock1d_array& bars, 
             types_.push_back(t);
         }
         types_.back().numbers.push_back(p.number);
+    }
+    // Lengths in fine units share a factor; dividing it out shrinks every knapsack table.
+    int64_t common = 0;
+    for (const auto& t : types_) common = std::gcd(common, t.weight);
+    for (const auto& t : barTypes_) common = std::gcd(common, t.capacity);
+    if (common > 1) {
+        for (auto& t : types_) t.weight /= common;
+        for (auto& t : barTypes_) t.capacity /= common;
     }
 }
 
@@ -383,7 +393,7 @@ void ExactSolver::InitialMaster()
         }
 }
 
-Relaxation ExactSolver::Relax(const Residual& r)
+Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
 {
     Relaxation result;
     const size_t m = types_.size();
@@ -397,11 +407,13 @@ Relaxation ExactSolver::Relax(const Residual& r)
     if (!anyDemand) return result;
 
     std::vector<double> duals(m, 0.0), lpDuals(m, 0.0), center;
+    // Smoothing pays at the first relaxation; a rounding step starts near its optimum already.
+    const bool smooth = maxRounds == std::numeric_limits<int32_t>::max();
     bool exact = true;
     bool first = true;
     Pattern priced;
     const int64_t rows = static_cast<int64_t>(m + barTypes_.size());
-    for (;;) {
+    for (int32_t round = 0;; ++round) {
         // Bounds changed: the basis stays dual feasible. New columns: it stays primal feasible.
         if (first) lp_.dual();
         else lp_.primal(1);
@@ -416,11 +428,12 @@ Relaxation ExactSolver::Relax(const Residual& r)
         bool added = false;
         // Prices are smoothed towards the best point so far, which saves most of the degenerate
         // iterations; when the smoothed prices yield nothing, the plain ones decide.
-        for (int attempt = center.empty() ? 1 : 0; attempt < 2; ++attempt) {
+        for (int attempt = center.empty() || !smooth ? 1 : 0; attempt < 2; ++attempt) {
             const double alpha = attempt == 0 ? kSmoothing : 0.0;
             for (size_t i = 0; i < m; ++i) duals[i] = alpha * (center.empty() ? 0.0 : center[i]) + (1.0 - alpha) * lpDuals[i];
             exact = true;
-            // Lagrangian bound at these prices: valid for every integer layout whatever the relaxation does.
+            // Lagrangian bound at these prices: valid for every integer layout, whatever the
+            // relaxation does.
             double lagrangian = 0.0;
             for (size_t i = 0; i < m; ++i)
                 lagrangian += r.demand[i] * (duals[i] + std::min(0.0, types_[i].penalty - duals[i]));
@@ -449,8 +462,10 @@ Relaxation ExactSolver::Relax(const Residual& r)
             if (!added && attempt == 0) exact = false;  // a smoothed miss proves nothing
         }
         if (!added) break;
-        // The rounded bound can no longer move: the rest of the tail is not worth its time.
-        if (costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) {
+        // The rounded bound can no longer move, or a rounding step has priced enough: the rest of
+        // the tail is not worth its time.
+        if ((costStep_ > 0.0 && result.bound > -kInfinity && RoundUp(result.bound) >= lp_.objectiveValue() - 1e-6) ||
+            round + 1 >= maxRounds) {
             exact = false;
             lp_.primal(1);
             if (lp_.status() != 0) return result;
@@ -540,7 +555,7 @@ void ExactSolver::Dive(DiveState state, std::vector<int32_t> barred, int32_t dis
         Finish(std::move(state));
         return;
     }
-    const Relaxation rel = Relax(state.r);
+    const Relaxation rel = Relax(state.r, kDiveRounds);
     if (!rel.solved || rel.levels.empty()) {
         Finish(std::move(state));
         return;
@@ -740,7 +755,7 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     Residual all;
     for (const auto& t : types_) all.demand.push_back(static_cast<int32_t>(t.numbers.size()));
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
-    const Relaxation root = Relax(all);
+    const Relaxation root = Relax(all, std::numeric_limits<int32_t>::max());
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
     DiveState first;
     first.r = all;

@@ -2,18 +2,30 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <numeric>
+#include <thread>
 
 #include "TCutSingleSheet2D.h"
 #include "construction_plan.h"
 #include "genome_ops.h"
+#include "improvement_search.h"
 #include "layout_model.h"
+#include "sheet_bound.h"
 #include "sheet_geometry.h"
 #include "util/tolerance.h"
 
 namespace {
 
 enum class start_method { none, guillotine, nested, staged };
+
+// Repack attempts after the construction: grows with the sheets, about ten times more when thorough.
+int32_t ImprovementWork(cut2d_effort effort, int32_t sheets)
+{
+    if (effort == cut2d_effort::quick) return 0;
+    const int32_t normal = std::clamp(sheets * 80, 640, 8000);
+    return effort == cut2d_effort::thorough ? normal * 10 : normal;
+}
 
 // Statistics of one sheet layout as the step compares them.
 struct sheet_record {
@@ -43,6 +55,12 @@ struct TCut2D::Impl {
     int32_t prefer_large_remnant = 0;
     int32_t staged_placement = 0;
     int32_t staged_finish = 0;
+    cut2d_effort effort = cut2d_effort::quick;
+    int32_t threads = 0;
+    double time_limit = 0.0;
+    std::chrono::steady_clock::time_point run_start;
+    int32_t lower_bound = 0;
+    bool proven_optimal = false;
 
     // Input and its sorted working copies.
     part2d_array pieces;
@@ -74,6 +92,7 @@ struct TCut2D::Impl {
     void Start(start_method m);
     void Run();
     void Prepare();
+    void Improve();
     void ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index);
     int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
     void Configure(int32_t sorted_stock_pos, int32_t iterations);
@@ -187,12 +206,13 @@ void TCut2D::Impl::Run()
     else if (min_length_breakage < 0)
         min_length_breakage = min_width_breakage;
 
+    run_start = std::chrono::steady_clock::now();
     Prepare();
 
     const construction_plan plan =
         PlanConstructionPasses(static_cast<int32_t>(pieces.size()), optimization_level, random_seed);
     stall_limit = plan.stall_limit;
-    progress.passes_done = 0;
+    progress = cut2d_progress{};
     progress.passes_total = static_cast<int32_t>(plan.passes.size());
 
     const int32_t seed = random_seed;
@@ -209,6 +229,7 @@ void TCut2D::Impl::Run()
         if (stop_requested) break;
     }
     random_seed = seed;
+    Improve();
 
     current.CopyFrom(best);
     ready = true;
@@ -222,6 +243,69 @@ void TCut2D::Impl::Run()
     stock.clear();
     min_width_breakage = saved_width_breakage;
     min_length_breakage = saved_length_breakage;
+}
+
+void TCut2D::Impl::Improve()
+{
+    std::vector<part2d> placed;
+    for (const part2d& p : sorted_pieces)
+        if (best.piece_to_stock[static_cast<size_t>(p.index)] != -1) placed.push_back(p);
+    lower_bound = SheetLowerBound(placed, sorted_stock, blade_width).best;
+    bool one_size = true;
+    for (const stock2d& s : sorted_stock) one_size = one_size && s.length == sorted_stock.front().length &&
+                                                     s.width == sorted_stock.front().width;
+
+    const int32_t sheets = best.sheets.count();
+    // The time limit counts from the start of the run; the construction always completes.
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_start).count();
+    const bool out_of_time = time_limit > 0.0 && elapsed >= time_limit;
+    if (effort != cut2d_effort::quick && sheets > lower_bound && !out_of_time && !stop_requested) {
+        repack_rules r;
+        r.strategy = method == start_method::nested  ? sheet_strategy::nested
+                     : method == start_method::staged ? sheet_strategy::staged
+                                                      : sheet_strategy::guillotine;
+        r.kerf = blade_width;
+        r.length_breakage = min_length_breakage;
+        r.width_breakage = min_width_breakage;
+        r.max_cut = max_cut_length;
+        r.max_cut_set = max_cut_set;
+        r.first_direction = first_direction;
+        r.same_height_strips = same_height_strips;
+        r.height_tolerance = height_tolerance;
+        r.stages = stages;
+        r.staged_placement = staged_placement;
+        r.staged_finish = staged_finish;
+        r.minimal_useful_size = minimal_useful_size;
+        r.prefer_large_remnant = prefer_large_remnant;
+        r.stall_limit = stall_limit;
+        improvement_settings s;
+        s.work = ImprovementWork(effort, sheets);
+        s.seed = static_cast<uint32_t>(random_seed);
+        s.threads = threads > 0 ? threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+        s.time_limit = time_limit > 0.0 ? time_limit - elapsed : 0.0;
+        s.sheet_bound = lower_bound;
+        s.one_stock_size = one_size;
+        s.stop = &stop_requested;
+        progress.phase = 1;
+        progress.work_total = s.work;
+        ImprovementSearch search;
+        search.Run(best, sorted_pieces, sorted_stock, r, s, [this](const improvement_progress& p) {
+            progress.work_done = p.work_done;
+            progress.sheets_saved = p.sheets_saved;
+            if (on_progress) on_progress(progress);
+        });
+    }
+    // Proven least stock: as few sheets as the bound, each of the smallest stock area.
+    double smallest = 0.0;
+    for (const stock2d& s : sorted_stock) {
+        const double a = static_cast<double>(s.length) * s.width;
+        if (smallest == 0.0 || a < smallest) smallest = a;
+    }
+    proven_optimal = best.sheets.count() <= lower_bound;
+    for (int32_t i = 0; i < best.sheets.count() && proven_optimal; ++i) {
+        const Chromosome& c = *best.sheets.Find(i);
+        proven_optimal = static_cast<double>(c.length) * c.width <= smallest;
+    }
 }
 
 void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index)
@@ -571,6 +655,19 @@ void TCut2D::set_StagedFinishVariant(int32_t v)
     if (impl_->ready && (v == 0 || v == 1)) impl_->staged_finish = v;
 }
 
+void TCut2D::set_Effort(cut2d_effort v)
+{
+    if (impl_->ready) impl_->effort = v;
+}
+void TCut2D::set_Threads(int32_t v)
+{
+    if (impl_->ready) impl_->threads = std::max(v, 0);
+}
+void TCut2D::set_TimeLimit(double seconds)
+{
+    if (impl_->ready) impl_->time_limit = seconds > 0.0 ? seconds : 0.0;
+}
+
 void TCut2D::set_NumberOfDemandPieces(int32_t n)
 {
     if (!impl_->ready) return;
@@ -659,6 +756,8 @@ int32_t TCut2D::GetSheetCount() const { return impl_->ready ? impl_->current.she
 int32_t TCut2D::GetPlacedPieceCount() const { return impl_->ready ? impl_->placed_total : 0; }
 int32_t TCut2D::GetDemandPieceCount() const { return static_cast<int32_t>(impl_->pieces.size()); }
 int32_t TCut2D::GetRepositoryPieceCount() const { return static_cast<int32_t>(impl_->stock.size()); }
+int32_t TCut2D::GetSheetLowerBound() const { return impl_->ready ? impl_->lower_bound : 0; }
+bool TCut2D::GetProvenOptimal() const { return impl_->ready && impl_->proven_optimal; }
 
 std::optional<cut2d_demand_piece> TCut2D::GetDemandPiece(int32_t i) const
 {

@@ -7,11 +7,17 @@
 
 #include "util/user_data.h"
 
-// Progress of a run: construction passes done out of those planned.
+// Progress of a run: construction passes done out of those planned, then the improvement's work.
 struct cut2d_progress {
     int32_t passes_done = 0;
     int32_t passes_total = 0;
+    int32_t phase = 0;  // 0 construction, 1 improvement
+    int32_t work_done = 0, work_total = 0;
+    int32_t sheets_saved = 0;
 };
+
+// How much search follows the construction: none, the default, or about ten times more.
+enum class cut2d_effort { quick = 0, normal = 1, thorough = 2 };
 
 struct cut2d_sheet_piece {
     int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -70,6 +76,11 @@ public:
     void set_PreferLargeRemnant(int32_t value);
     void set_StagedPlacementVariant(int32_t value);
     void set_StagedFinishVariant(int32_t value);
+    void set_Effort(cut2d_effort value);  // quick (the construction alone) until set
+    // Threads of the improvement; 0 takes every core. The result is the same for every count.
+    void set_Threads(int32_t value);
+    // Seconds after which the improvement stops with the best found; 0: no limit.
+    void set_TimeLimit(double seconds);
 
     // Input (only while ready; out-of-range indices are ignored).
     void set_NumberOfDemandPieces(int32_t n);
@@ -104,6 +115,9 @@ public:
     int32_t GetPlacedPieceCount() const;
     int32_t GetDemandPieceCount() const;
     int32_t GetRepositoryPieceCount() const;
+    // No layout of the placed pieces needs fewer sheets; and whether the result is proven to use the least stock.
+    int32_t GetSheetLowerBound() const;
+    bool GetProvenOptimal() const;
     std::optional<cut2d_demand_piece> GetDemandPiece(int32_t i) const;
     std::optional<cut2d_repository_piece> GetRepositoryPiece(int32_t i) const;
 

@@ -1,4 +1,5 @@
 // The sheet half of a run: material groups, integer units, TCut2D, and the conversion back.
+#include <algorithm>
 #include <cmath>
 
 #include "cut2d/TCut2D.h"
@@ -56,6 +57,9 @@ void HandParameters(TCut2D& cut, const parameters_as_number_2d& p, const fractio
     cut.set_HeightTolerance(Units(p.height_tolerance, scale));
     cut.set_MaximalCutLength(Units(maximal_cut, scale));
     cut.set_MinimalUsefulSize(Units(p.minimal_useful_size, scale));
+    cut.set_Effort(static_cast<cut2d_effort>(std::min<int>(p.effort, 2)));
+    cut.set_Threads(p.threads);
+    cut.set_TimeLimit(p.time_limit);
 }
 
 void HandPiecesAndStock(TCut2D& cut, const run_group& group, const parameters_as_number_2d& p, double scale)
@@ -136,6 +140,9 @@ int32_t stavora_2d::RunPath2D()
         if (!PrepareGroup(group, status)) continue;
 
         const int32_t first_layout = solutions_2d.Count();
+        layout_count_2d = 0;
+        sheet_lower_bound_2d = 0;
+        optimal_2d = false;
         HandParameters(*optimizer_2d, parameters, EffectiveMaximalCut(group.stock, parameters), scale);
         HandPiecesAndStock(*optimizer_2d, group, parameters, scale);
         StartRun(*optimizer_2d, parameters.run_mode);
@@ -167,6 +174,12 @@ int32_t stavora_2d::RunPath2D()
             used_stock_2d.AddOrMerge(sheet, layout.repetitions);
             utilization_2d.AddLayout(layout);
         }
+        if (layout_count_2d > 0) {
+            material_utilization& entry = utilization_2d.EntryFor(material);
+            entry.optimal = (entry.sheet_total == 0 || entry.optimal) && optimal_2d;
+            entry.sheet_total += layout_count_2d;
+            entry.sheet_lower_bound += sheet_lower_bound_2d;
+        }
         NoteShortfall(group, placed_count_2d, status);
     }
     return status;
@@ -177,6 +190,8 @@ void stavora_2d::OnSolution2D()
     const TCut2D& cut = *optimizer_2d;
     placed_count_2d = cut.GetPlacedPieceCount();
     layout_count_2d = cut.GetSheetCount();
+    sheet_lower_bound_2d = cut.GetSheetLowerBound();
+    optimal_2d = cut.GetProvenOptimal();
     const int64_t denominator = static_cast<int64_t>(scale);
     auto from_units = [this](double units) { return FromUnits(units, scale, decimal_input); };
 

@@ -74,6 +74,10 @@ struct material_utilization {
     fractional_double cut_length_total;
     double cost_total = 0.0;
     int32_t piece_total = 0;
+    // Sheets of the material's result, the fewest any layout could use, and whether the stock used is proven least.
+    int32_t sheet_total = 0;
+    int32_t sheet_lower_bound = 0;
+    bool optimal = false;
 };
 
 // Waste pieces too small to reuse.

@@ -28,6 +28,8 @@ stavora_2d::stavora_2d()
     optimizer_2d->set_OnProgress([this](const cut2d_progress& progress) {
         last_progress.passes_done = progress.passes_done;
         last_progress.passes_total = progress.passes_total;
+        last_progress.phase = progress.phase;
+        last_progress.sheets_saved = progress.sheets_saved;
         ForwardProgress();
     });
     optimizer_2d->set_OnRunEnd([this] { OnSolution2D(); });

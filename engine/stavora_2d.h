@@ -46,6 +46,8 @@ struct run_progress {
     int32_t passes_done = 0;    // construction passes of the sheet optimiser for this group
     int32_t passes_total = 0;
     std::wstring material;      // of the group being cut (may be empty)
+    int32_t phase = 0;          // 0 construction, 1 improvement
+    int32_t sheets_saved = 0;   // by the improvement of this group so far
 };
 
 class stavora_2d {
@@ -64,6 +66,8 @@ public:
     run_progress last_progress;
     int32_t placed_count_2d = 0;
     int32_t layout_count_2d = 0;
+    int32_t sheet_lower_bound_2d = 0;  // of the last group run
+    bool optimal_2d = false;
     int32_t placed_count_1d = 0;
     int32_t layout_count_1d = 0;
     parts_array_2d parts;

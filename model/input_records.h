@@ -105,6 +105,9 @@ struct parameters_as_number_2d {
     fractional_double linear_band_high;
     uint8_t subtract_edge_band = 0;
     uint8_t add_grinding = 0;
+    uint8_t effort = 1;         // search after the construction: 0 quick, 1 normal, 2 thorough
+    int32_t threads = 0;        // 0: every core; the layouts do not depend on it
+    double time_limit = 0.0;    // seconds of search after the construction; 0: no limit
 
     // The rounding denominator 2^(round_fractions_to + 1); an index outside 0..4 is clamped.
     int32_t RoundingDenominator() const

@@ -2,8 +2,8 @@
 
 namespace stv {
 namespace {
-// One generator for the process; runs never overlap, so no lock is taken.
-uint32_t g_state = 0;
+// One generator per thread: a search seeds it before every run, so parallel searches keep their streams.
+thread_local uint32_t g_state = 0;
 }
 
 int RandomDraw()

@@ -1,5 +1,5 @@
 #pragma once
-// The process-wide 32-bit linear congruential generator shared by the optimisers.
+// The 32-bit linear congruential generator of the optimisers, one state per thread.
 #include <cstdint>
 
 namespace stv {

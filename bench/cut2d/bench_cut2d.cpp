@@ -21,21 +21,27 @@ namespace {
 
 struct run_figures : result_figures {
     double seconds = 0.0;
+    int32_t lower_bound = 0;
     int64_t decodes = 0;
     size_t violations = 0;
     std::string first_violation;
 };
 
-// The start method every job is run with.
+// The start method, effort and threads every job is run with.
 void (TCut2D::*g_start)() = &TCut2D::StartGuillotine;
+cut2d_effort g_effort = cut2d_effort::normal;
+int32_t g_threads = 0;
 
 run_figures RunJob(const cut_job& job)
 {
     run_figures f;
     TCut2D cut;
     LoadJob(cut, job);
+    cut.set_Effort(g_effort);
+    cut.set_Threads(g_threads);
     cut.set_OnRunEnd([&] {
         static_cast<result_figures&>(f) = MeasureResult(cut, job);
+        f.lower_bound = cut.GetSheetLowerBound();
         const auto v = CheckResult(cut, job);
         f.violations = v.size();
         if (!v.empty()) f.first_violation = v.front();
@@ -133,6 +139,71 @@ int GeneratedBenchmark(int only_pieces)
     return failures == 0 ? 0 : 1;
 }
 
+// A cabinet-like workshop job: 10 to 40 part types, quantities 1 to 8, 30 % of the types grained,
+// kerf 4; stock 2800 x 2070 trimmed by 10 on every edge and 2440 x 1220, both grained.
+cut_job WorkshopJob(uint32_t seed, bool large_sheet_only)
+{
+    std::mt19937 rng(seed);
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    cut_job job;
+    job.kerf = 4;
+    job.seed = static_cast<int32_t>(seed);
+    job.optimization_level = 100;
+    const int kinds = in(10, 40);
+    double area = 0.0;
+    for (int k = 0; k < kinds; ++k) {
+        job_piece p;
+        p.length = in(100, 2400);
+        p.width = in(50, 1200);
+        p.grain = in(0, 9) < 3 ? 1 : 0;
+        const int quantity = in(1, 8);
+        for (int q = 0; q < quantity; ++q) job.pieces.push_back(p);
+        area += static_cast<double>(p.length) * p.width * quantity;
+    }
+    const job_stock sizes[2] = {{2800, 2070, 10, 10, 10, 10, 0, 1}, {2440, 1220, 0, 0, 0, 0, 0, 1}};
+    for (int s = 0; s < (large_sheet_only ? 1 : 2); ++s) {
+        const job_stock& st = sizes[s];
+        const int quantity = static_cast<int>(std::ceil(area / (st.length * double(st.width)))) * 2 + 3;
+        for (int q = 0; q < quantity; ++q) job.stock.push_back(st);
+    }
+    return job;
+}
+
+int WorkshopBenchmark()
+{
+    int failures = 0;
+    for (bool large_only : {false, true}) {
+        std::printf("%s\n", large_only ? "workshop jobs, 2800 x 2070 alone" : "workshop jobs, 2800 x 2070 and 2440 x 1220");
+        std::printf("%-4s %6s %9s %7s %7s %7s %12s %12s %s\n", "job", "pieces", "time[s]", "sheets", "bound", "lower",
+                    "stock[m2]", "parts[m2]", "checker");
+        int total_sheets = 0, total_bound = 0, total_lower = 0;
+        double total_stock = 0.0, total_parts = 0.0, total_time = 0.0;
+        for (uint32_t j = 0; j < 20; ++j) {
+            const cut_job job = WorkshopJob(7000u + j, large_only);
+            const run_figures f = RunJob(job);
+            double area = 0.0, largest = 0.0;
+            for (const job_piece& p : job.pieces) area += static_cast<double>(p.length) * p.width;
+            for (const job_stock& s : job.stock) largest = std::max(largest, static_cast<double>(s.length) * s.width);
+            const int bound = static_cast<int>(std::ceil(area / largest - 1e-9));
+            std::printf("%-4u %6zu %9.3f %7d %7d %7d %12.3f %12.3f %s\n", j, job.pieces.size(), f.seconds, f.sheets, bound,
+                        f.lower_bound, f.sheet_area * 1e-6, f.placed_area * 1e-6,
+                        f.violations == 0 && f.placed == static_cast<int>(job.pieces.size()) ? "ok" : f.first_violation.c_str());
+            std::fflush(stdout);
+            if (f.violations || f.placed != static_cast<int>(job.pieces.size())) ++failures;
+            total_sheets += f.sheets;
+            total_bound += bound;
+            total_lower += f.lower_bound;
+            total_stock += f.sheet_area;
+            total_parts += f.placed_area;
+            total_time += f.seconds;
+        }
+        std::printf("%-4s %6s %9.3f %7d %7d %7d %12.3f %12.3f\n", "all", "", total_time, total_sheets, total_bound,
+                    total_lower, total_stock * 1e-6, total_parts * 1e-6);
+    }
+    std::printf("layouts failing (unplaced piece or checker): %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
 std::map<std::string, int> ReadBest(const std::string& file)
 {
     std::map<std::string, int> best;
@@ -153,7 +224,8 @@ int ClassBenchmark(const std::string& dir, int only_class)
 {
     const auto three_stage = ReadBest(dir + "/data_bin_packing_3nhr.csv");
     const auto free_form = ReadBest(dir + "/data_bin_packing_rotation.csv");
-    std::printf("%-6s %6s %8s %8s %9s %s\n", "class", "ours", "3-stage", "non-guil", "time[s]", "checker");
+    std::printf("%-6s %6s %8s %8s %7s %9s %s\n", "class", "ours", "3-stage", "non-guil", "bound", "time[s]", "checker");
+    int total_bound = 0;
     int total_ours = 0, total_three = 0, total_free = 0, failures = 0;
     double total_time = 0.0;
     for (int cls = 1; cls <= 10; ++cls) {
@@ -165,7 +237,7 @@ int ClassBenchmark(const std::string& dir, int only_class)
             std::printf("%s: cannot open\n", name);
             continue;
         }
-        int ours = 0, three = 0, free_best = 0;
+        int ours = 0, three = 0, free_best = 0, bound = 0;
         double seconds = 0.0;
         int instances = 0;
         for (;;) {
@@ -197,6 +269,7 @@ int ClassBenchmark(const std::string& dir, int only_class)
             char key[64];
             std::snprintf(key, sizeof key, "%s_%d_%d", name, n, rel);
             ours += f.sheets;
+            bound += f.lower_bound;
             seconds += f.seconds;
             if (f.placed != n) ++failures;
             if (f.violations) {
@@ -209,14 +282,15 @@ int ClassBenchmark(const std::string& dir, int only_class)
             free_best += g == free_form.end() ? 0 : g->second;
             ++instances;
         }
-        std::printf("%-6d %6d %8d %8d %9.1f %s\n", cls, ours, three, free_best, seconds, instances == 50 ? "" : "(incomplete)");
+        std::printf("%-6d %6d %8d %8d %7d %9.1f %s\n", cls, ours, three, free_best, bound, seconds, instances == 50 ? "" : "(incomplete)");
         std::fflush(stdout);
         total_ours += ours;
         total_three += three;
         total_free += free_best;
         total_time += seconds;
+        total_bound += bound;
     }
-    std::printf("%-6s %6d %8d %8d %9.1f\n", "total", total_ours, total_three, total_free, total_time);
+    std::printf("%-6s %6d %8d %8d %7d %9.1f\n", "total", total_ours, total_three, total_free, total_bound, total_time);
     if (total_three > 0)
         std::printf("ours against the three-stage best known: %+.2f %%\n", 100.0 * (total_ours - total_three) / total_three);
     std::printf("instances failing (unplaced piece or checker): %d\n", failures);
@@ -228,12 +302,28 @@ int ClassBenchmark(const std::string& dir, int only_class)
 int main(int argc, char** argv)
 {
     std::string classes;
+    bool workshop = false;
     int only_class = 0, only_pieces = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--classes") == 0 && i + 1 < argc)
             classes = argv[++i];
         else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
             only_class = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--effort") == 0 && i + 1 < argc) {
+            const std::string e = argv[++i];
+            if (e == "quick")
+                g_effort = cut2d_effort::quick;
+            else if (e == "thorough")
+                g_effort = cut2d_effort::thorough;
+            else if (e != "normal") {
+                std::fprintf(stderr, "unknown effort %s\n", e.c_str());
+                return 2;
+            }
+        }
+        else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+            g_threads = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--workshop") == 0)
+            workshop = true;
         else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
             only_pieces = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
@@ -248,9 +338,10 @@ int main(int argc, char** argv)
             }
         }
         else {
-            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--pieces N] [--classes DIR [--class N]]\n");
+            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--effort quick|normal|thorough] [--threads N] [--pieces N] [--workshop] [--classes DIR [--class N]]\n");
             return 2;
         }
     }
+    if (workshop) return WorkshopBenchmark();
     return classes.empty() ? GeneratedBenchmark(only_pieces) : ClassBenchmark(classes, only_class);
 }

@@ -255,6 +255,17 @@ private slots:
         QCOMPARE(window_->pcResults->count(), 0);
     }
 
+    void absurdQuantitiesAreRefusedNamingTheRow()
+    {
+        FillRow(Parts(), 1, {"600", "400", "2000000000", "", ""});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", ""});
+        QVERIFY(Start());
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY2(prompts_.messages.front().startsWith(QStringLiteral("Parts, row 1: quantity 2000000000")),
+                 qPrintable(prompts_.messages.front()));
+        QCOMPARE(window_->pcResults->count(), 0);
+    }
+
     void controlsWaitDuringTheRun()
     {
         FillThreeLayoutJob();

@@ -61,6 +61,7 @@ private slots:
         written.minimal_break_size = 12.5;
         written.maximal_cut_length = 2800.0;
         written.round_fractions_to = 1;
+        written.effort = 2;
         interface_layout layout;
         layout.parts_column_widths = {40, 41, 42, 43, 44};
         layout.stock_column_widths = {50, 51, 52, 53, 54};
@@ -82,6 +83,7 @@ private slots:
         QCOMPARE(double(read.minimal_break_size.Value()), 12.5);
         QCOMPARE(double(read.maximal_cut_length.Value()), 2800.0);
         QCOMPARE(read.round_fractions_to, 1);
+        QCOMPARE(int(read.effort), 2);
         QCOMPARE(language, 17);
         QCOMPARE(marker, 1);
         QCOMPARE(read_layout.parts_column_widths, layout.parts_column_widths);
@@ -191,11 +193,13 @@ private slots:
         dialog.show();
         dialog.leCutterThickness->setText(QStringLiteral("9"));
         dialog.cbRoundFractionsTo->setCurrentIndex(0);
+        dialog.cbSearchEffort->setCurrentIndex(2);
         QTest::mouseClick(dialog.bbCancel, Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(dialog.leCutterThickness->text(), QStringLiteral("4"));
         QCOMPARE(dialog.cbRoundFractionsTo->currentIndex(), 2);
+        QCOMPARE(dialog.cbSearchEffort->currentIndex(), 1);
     }
 
     void firstStartShowsDefaultsAndExample()

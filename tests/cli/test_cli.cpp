@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include <nlohmann/json.hpp>
+
+#include "cli/cli_options.h"
 
 namespace {
 
@@ -324,6 +327,9 @@ TEST(Cli, RefusesABadJobFileNamingThePlace)
         {R"({"parts": [], "stock": [{"length": 0, "width": 400}]})", "stock, row 1, length"},
         {R"({"parts": [], "stock": [], "settings": {"kerf": -1}})", "--kerf"},
         {R"({"parts": [], "stock": [], "settings": {"colour": "red"}})", "settings, colour: unknown setting"},
+        {R"({"parts": [{"length": 600, "width": 400, "quantitiy": 5}], "stock": []})",
+         "parts, row 1, quantitiy: unknown field"},
+        {R"({"parts": [], "stock": [], "setings": {"kerf": 3}})", "setings: unknown field"},
         {R"({"parts": [], "stock": [], "settings": {"json": "out.json"}})", "settings, json: unknown setting"},
         {R"({"parts": [], "stock": [], "settings": {"mode": "spiral"}})", "settings, mode: must be guillotine"},
     };
@@ -331,6 +337,38 @@ TEST(Cli, RefusesABadJobFileNamingThePlace)
         const run_output r = RunCli("--job " + WriteFile("bad_job.json", c.job));
         EXPECT_EQ(r.exit_code, 1) << c.job;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.job << "\n" << r.err;
+    }
+}
+
+TEST(CliOptions, ReadEveryFormOfAValue)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::function<bool(const cli_options&)> holds;
+        const char* what;
+    };
+    const std::vector<Case> cases = {
+        {{"--example", "--kerf=3"}, [](const cli_options& o) { return o.kerf == "3"; }, "value after ="},
+        {{"--example", "--kerf", "-1"}, [](const cli_options& o) { return o.kerf == "-1"; }, "value like an option"},
+        {{"--example", "--kerf", "2", "--kerf", "4"}, [](const cli_options& o) { return o.kerf == "4"; }, "last wins"},
+        {{"--example", "--same-height-strips"}, [](const cli_options& o) { return o.same_height_strips; }, "switch"},
+        {{"--example", "--show-part-size", "off", "--show-waste-size=on"},
+         [](const cli_options& o) { return !o.show_part_size && o.show_waste_size; }, "on/off"},
+        {{"--example", "--round", "1/32", "--mode", "staged"},
+         [](const cli_options& o) { return o.round_index == 4 && o.run_mode == 2; }, "choices"},
+        {{"--parts", "p.csv", "--stock", "s.csv", "--separator", ";"},
+         [](const cli_options& o) { return o.separator == ';' && o.parts_file == "p.csv"; }, "list files"},
+        {{"--example", "--json", "-"}, [](const cli_options& o) { return o.json_file == "-"; }, "standard output"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words = c.arguments;
+        words.insert(words.begin(), "stavora-cli");
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        std::string error;
+        const auto options = ParseOptions(static_cast<int>(argv.size()), argv.data(), error);
+        ASSERT_TRUE(options) << c.what << ": " << error;
+        EXPECT_TRUE(c.holds(*options)) << c.what;
     }
 }
 
@@ -358,4 +396,28 @@ TEST(Cli, StagedLayoutsHaveAtMostTheStagesAsked)
         EXPECT_EQ(r.exit_code, 0) << c.arguments << "\n" << r.err;
         EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.arguments << "\n" << r.out;
     }
+}
+
+TEST(Cli, SameJsonOnEveryThreadCountWithTheSheetBound)
+{
+    const std::string parts = WriteFile("search_parts.csv", "720,560,6,0,Side\n1164,560,3,0,Top\n597,396,9,0,Door\n"
+                                                            "1164,120,8,0,Rail\n450,300,7,0,Shelf\n");
+    const std::string stock = WriteFile("search_stock.csv", "2800,2070,20,0,Board\n");
+    std::string first;
+    for (const char* threads : {"1", "2", "4"}) {
+        const auto json = TempDir() / (std::string("search_") + threads + ".json");
+        const run_output r = RunCli("--parts " + parts + " --stock " + stock + " --kerf 4 --seed 3 --threads " +
+                                    threads + " --json " + json.string());
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_NE(r.out.find("lower bound"), std::string::npos) << r.out;
+        const std::string text = ReadFile(json);
+        EXPECT_NE(text.find("\"lower_bound\""), std::string::npos);
+        EXPECT_NE(text.find("\"optimal\""), std::string::npos);
+        if (first.empty())
+            first = text;
+        else
+            EXPECT_EQ(text, first) << "threads " << threads;
+    }
+    EXPECT_EQ(RunCli("--example --effort hasty").exit_code, 1);
+    EXPECT_EQ(RunCli("--example --effort quick --time-limit 5").exit_code, 0);
 }
