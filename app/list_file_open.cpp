@@ -36,6 +36,7 @@ QString Problem(const list_file_issue& issue)
     case list_file_issue::quantity_not_an_integer:
     case list_file_issue::grain_not_an_integer:
         return Text(list_file_text::NotAWholeNumber) + QStringLiteral(": ") + QString::fromStdString(issue.text);
+    case list_file_issue::file_unreadable: return QString::fromStdString(issue.text);
     case list_file_issue::size_not_a_number: break;
     }
     return Text(list_file_text::NotANumber) + QStringLiteral(": ") + QString::fromStdString(issue.text);
@@ -51,6 +52,11 @@ QString ListFileIssueMessage(const QString& file_name, const std::vector<list_fi
     const QString place = Text(csv ? list_file_text::Line : list_file_text::Row);
     for (size_t i = 0; i < issues.size() && i < kIssuesShown; ++i) {
         const list_file_issue& issue = issues[i];
+        // The whole file (a folder, too large): no row to name.
+        if (issue.row < 0) {
+            message += QStringLiteral("\n") + Problem(issue);
+            continue;
+        }
         message += QStringLiteral("\n%1 %2, %3: %4")
                        .arg(place)
                        .arg(static_cast<qint64>(issue.row) + 1)

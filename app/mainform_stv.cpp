@@ -34,6 +34,8 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/Utils_interface_stv.h"
+#include "app/recovery_stv.h"
+#include "app/safe_save_qt.h"
 #include "app/about_stv.h"
 #include "app/data_grid.h"
 #include "app/file_commands.h"
@@ -1070,6 +1072,18 @@ void Tf2D::FormShow()
 
     EnsureRowCount(*sgParts, kGridRowCount);
     EnsureRowCount(*sgStock, kGridRowCount);
+
+    recovery_ = new TPartsRecovery(this, environment_.data_directory, sgParts->model(),
+        {[this] { return parts_files_->Modified(); },
+         [this](const QString& file) { return engine_->SavePartListXml(ToPath(file), callbacks_->GatherParts()); },
+         [this](const QString& file) {
+             const bool read =
+                 engine_->OpenPartListXml(ToPath(file), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
+             EnsureRowCount(*sgParts, kGridRowCount);
+             parts_files_->SetModified(read);
+             return read;
+         }});
+    QTimer::singleShot(0, recovery_, &TPartsRecovery::OfferRestore);
 }
 
 void Tf2D::ReadStockAtStart()
@@ -1112,6 +1126,7 @@ void Tf2D::FormClose()
             ThrowFileError(ToQString(WindowText(window_text::FileNotWritten)), file_name);
     });
     Guarded([this] { parts_files_->OfferToSave(); });
+    if (recovery_) recovery_->Discard();
 
     parameters_as_number_2d parameters;
     CollectParameters(*fTechnicalSettings_, parameters);

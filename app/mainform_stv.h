@@ -39,6 +39,7 @@ class parts_file_commands;
 class results_view;
 class TfAbout;
 class TfTechnicalSettings;
+class TPartsRecovery;
 
 // Where the window keeps its settings and the stock list; tests point these at temporary places.
 struct app_environment {
@@ -240,6 +241,7 @@ private:
     std::unique_ptr<stavora_2d> engine_;
     TfTechnicalSettings* fTechnicalSettings_ = nullptr;
     TfAbout* fAbout_ = nullptr;
+    TPartsRecovery* recovery_ = nullptr;  // unsaved parts kept in the data folder
     std::unique_ptr<Callbacks_stv> callbacks_;
     QUndoStack* undo_stack_ = nullptr;
     grid_editor* parts_editor_ = nullptr;

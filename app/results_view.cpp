@@ -21,6 +21,7 @@
 #include <QWheelEvent>
 
 #include "app/locale_stv.h"
+#include "app/safe_save_qt.h"
 #include "app/ui_prompts.h"
 #include "i18n/ui_texts.h"
 #include "i18n/window_texts.h"
@@ -241,7 +242,7 @@ void results_view::SavePicture()
         shown.Add(std::make_unique<Solution2D>(*solution));
         written = WriteLayoutsPdf(name, shown, flags_(), font_);
     } else {
-        written = image_->pixmap().toImage().save(name, chosen_filter == png ? "PNG" : "BMP");
+        written = SaveImageSafely(image_->pixmap().toImage(), name, chosen_filter == png ? "PNG" : "BMP");
     }
     if (!written) Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
 }

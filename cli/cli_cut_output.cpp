@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <sstream>
 
-#include <QSaveFile>
 
 #include "cli/cli_report.h"
 #include "engine/cut_sequence.h"
+#include "util/safe_file.h"
 #include "util/utf8.h"
 
 namespace {
@@ -128,9 +128,5 @@ bool WriteCutListCsv(const std::string& file, const stavora_2d& facade, char sep
                 << Number(c.kerf.AsDouble()) << sep << frees << "\n";
         }
     }
-    // Written beside the target and moved over it, so a failed write leaves no half file.
-    const std::string text = out.str();
-    QSaveFile f(QString::fromStdString(file));
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) && f.commit();
+    return static_cast<bool>(SafeSave(file, out.str()));
 }

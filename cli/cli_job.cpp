@@ -30,6 +30,7 @@ std::string IssueText(const list_file_issue& issue)
     case list_file_issue::size_not_a_number: return "not a number: " + issue.text;
     case list_file_issue::quantity_not_an_integer:
     case list_file_issue::grain_not_an_integer: return "not a whole number: " + issue.text;
+    case list_file_issue::file_unreadable: break;
     }
     return issue.text;
 }
@@ -52,18 +53,27 @@ bool ReadList(const std::string& file, char separator, Array& array,
               bool (*read_csv)(Array&, const std::filesystem::path&, wchar_t, issue_list*), std::string& error)
 {
     const std::string ext = LowerExtension(file);
-    if (!std::filesystem::exists(file)) {
+    std::error_code missing;
+    if (!std::filesystem::exists(file, missing) && !missing) {
         error = file + ": file not found";
         return false;
     }
     issue_list issues;
     if (ext == ".xml") {
         if (!read_xml(array, file, &issues)) {
+            if (!issues.empty() && issues[0].kind == list_file_issue::file_unreadable) {
+                error = file + ": " + issues[0].text;
+                return false;
+            }
             error = file + ": not a list file (not well-formed XML, or no data element with its list)";
             return false;
         }
     } else if (ext == ".csv") {
         if (!read_csv(array, file, static_cast<wchar_t>(separator), &issues)) {
+            if (!issues.empty() && issues[0].kind == list_file_issue::file_unreadable) {
+                error = file + ": " + issues[0].text;
+                return false;
+            }
             error = file + ": empty or unreadable CSV file";
             return false;
         }

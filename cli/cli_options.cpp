@@ -234,8 +234,10 @@ bool ReadJobFile(cli_options& o, std::string& error)
     for (const auto& [key, value] : settings->items()) {
         const std::string where = o.job_file + ", settings, " + key;
         const auto& table = OptionTable();
+        // A structured binding cannot be captured by older compilers (clang 14).
+        const std::string& name = key;
         const auto row = std::find_if(table.begin(), table.end(),
-                                      [&](const option_row& r) { return r.job_setting && key == r.name; });
+                                      [&](const option_row& r) { return r.job_setting && name == r.name; });
         if (row == table.end()) {
             error = where + ": unknown setting";
             return false;

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <QBuffer>
 #include <QGuiApplication>
 
+#include "cli/cli_outputs.h"
 #include "i18n/ui_texts.h"
 #include "render/draw_bar.h"
 #include "render/draw_layout.h"
@@ -43,9 +45,14 @@ bool WriteImages(const std::string& dir, const char* format, const stavora_2d& f
     const QFont font = DrawingFont();
     auto save = [&](const QImage& picture, const std::string& name) {
         const std::filesystem::path file = std::filesystem::path(dir) / (name + "." + format);
-        if (picture.save(QString::fromStdString(file.string()), format)) return true;
-        error = file.string() + ": cannot write the picture";
-        return false;
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, format)) {
+            error = file.string() + ": cannot draw the picture";
+            return false;
+        }
+        return SaveOutputFile(file.string(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                              error);
     };
     int number = 0;
     for (const auto& layout : facade.solutions_2d) {
@@ -112,11 +119,14 @@ bool WritePictures(const cli_options& options, const stavora_2d& facade, std::st
     if (!options.pdf_file.empty()) {
         QFont font(QStringLiteral("Tahoma"));
         font.setPointSize(12);
-        if (!WriteLayoutsPdf(QString::fromStdString(options.pdf_file), facade.solutions_2d, facade.solutions_1d, flags,
-                             font)) {
-            error = options.pdf_file + ": cannot write the PDF";
+        const auto pdf = LayoutsPdf(facade.solutions_2d, facade.solutions_1d, flags, font);
+        if (!pdf) {
+            error = options.pdf_file + ": cannot draw the PDF";
             return false;
         }
+        if (!SaveOutputFile(options.pdf_file, std::string_view(pdf->constData(), static_cast<size_t>(pdf->size())),
+                            error))
+            return false;
     }
     if (!WriteSawDocuments(options, facade, flags, error)) return false;
     if (!options.png_dir.empty() && !WriteImages(options.png_dir, "png", facade, flags, error)) return false;

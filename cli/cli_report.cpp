@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
-
-#include <QSaveFile>
+#include <sstream>
 
 #include "cli/cli_cut_output.h"
+#include "cli/cli_outputs.h"
 #include "model/number_text.h"
+#include "util/safe_file.h"
 #include "util/utf8.h"
 
 namespace {
@@ -18,7 +19,9 @@ namespace {
 std::string Text(const fractional_double& v) { return WideToUtf8(v.FormatDisplay(L'.')); }
 std::string Text(const my_w_string& s) { return WideToUtf8(s.str()); }
 // Names in the summary; an empty one would leave a gap in the sentence.
-std::string Name(const my_w_string& s) { return s.empty() ? std::string("(none)") : Text(s); }
+// Control characters from the lists are escaped on the terminal.
+std::string Shown(const my_w_string& s) { return EscapeControls(Text(s)); }
+std::string Name(const my_w_string& s) { return s.empty() ? std::string("(none)") : Shown(s); }
 
 // The waste share cut (not rounded) to two decimals, as the drawings show it.
 std::string Percent(double part, double whole)
@@ -78,7 +81,7 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             out << "    " << Text(piece.horizontal_size) << " x " << Text(piece.vertical_size) << " at ("
                 << Text(piece.x1) << ", " << Text(piece.y1) << ")";
             if (piece.rotated) out << " turned";
-            if (!piece.label.empty()) out << "  " << Text(piece.label);
+            if (!piece.label.empty()) out << "  " << Shown(piece.label);
             out << "\n";
         }
     }
@@ -90,7 +93,7 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
             << "\n";
         for (const auto& piece : layout->pieces) {
             out << "    " << Text(piece.length) << "  angles " << piece.angle1 << "/" << piece.angle2;
-            if (!piece.label.empty()) out << "  " << Text(piece.label);
+            if (!piece.label.empty()) out << "  " << Shown(piece.label);
             out << "\n";
         }
     }
@@ -116,7 +119,8 @@ void PrintSummary(std::ostream& out, const stavora_2d& facade, int32_t status)
     if (!unplaced.empty()) {
         out << "\nNot placed\n";
         for (const auto& u : unplaced)
-            out << "  " << (u.label.empty() ? std::string("(no label)") : WideToUtf8(u.label)) << " x " << u.count
+            out << "  " << (u.label.empty() ? std::string("(no label)") : EscapeControls(WideToUtf8(u.label)))
+                << " x " << u.count
                 << "  (part " << u.source_index + 1 << ")\n";
     }
 }
@@ -312,7 +316,8 @@ nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, 
 
 nlohmann::ordered_json JsonNumber(double v) { return Number(v); }
 
-bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status)
+bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status,
+               std::string& error)
 {
     // A label that is not valid UTF-8 must not cost the whole result.
     const std::string text =
@@ -321,8 +326,5 @@ bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job&
         std::cout << text << std::flush;
         return static_cast<bool>(std::cout);
     }
-    // Written beside the target and moved over it, so a failed write leaves no half file.
-    QSaveFile out(QString::fromStdString(file));
-    return out.open(QIODevice::WriteOnly) &&
-           out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) && out.commit();
+    return SaveOutputFile(file, text, error);
 }

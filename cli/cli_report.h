@@ -26,5 +26,7 @@ nlohmann::ordered_json JsonNumber(double v);
 // The whole result for programs, in the documented result format.
 nlohmann::ordered_json ResultJson(const stavora_2d& facade, const cli_job& job, int32_t status);
 
-// Writes ResultJson to the file, or to standard output for "-"; false when it cannot be written.
-bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status);
+// Writes ResultJson to the file (saved whole or not at all), or to standard output for "-"; false
+// with `error` when it cannot be written.
+bool WriteJson(const std::string& file, const stavora_2d& facade, const cli_job& job, int32_t status,
+               std::string& error);

@@ -13,9 +13,11 @@
 #include "cli/cli_cut_output.h"
 #include "cli/cli_job.h"
 #include "cli/cli_options.h"
+#include "cli/cli_outputs.h"
 #include "cli/cli_pictures.h"
 #include "cli/cli_report.h"
 #include "engine/stavora_2d.h"
+#include "util/safe_file.h"
 #include "util/utf8.h"
 
 namespace {
@@ -26,12 +28,12 @@ constexpr int kExitNotAllPlaced = 2;
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int RunTool(int argc, char** argv)
 {
     std::string error;
     const auto options = ParseOptions(argc, argv, error);
     if (!options) {
-        std::cerr << "stavora-cli: " << error << "\nTry 'stavora-cli --help' for the options.\n";
+        std::cerr << "stavora-cli: " << EscapeControls(error) << "\nTry 'stavora-cli --help' for the options.\n";
         return kExitBadInput;
     }
     if (options->help || options->version) {
@@ -40,8 +42,8 @@ int main(int argc, char** argv)
     }
 
     cli_job job;
-    if (!LoadJob(*options, job, error)) {
-        std::cerr << "stavora-cli: " << error << "\n";
+    if (!CheckOutputPaths(*options, error) || !LoadJob(*options, job, error)) {
+        std::cerr << "stavora-cli: " << EscapeControls(error) << "\n";
         return kExitBadInput;
     }
 
@@ -75,8 +77,8 @@ int main(int argc, char** argv)
                                                         : kExitBadInput;
     if (result.status == kRunNotScalable)
         std::cerr << "stavora-cli: a material was not cut: its sizes do not fit the integer range at any scale\n";
-    if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status)) {
-        std::cerr << "stavora-cli: " << options->json_file << ": cannot write the file\n";
+    if (!options->json_file.empty() && !WriteJson(options->json_file, facade, job, result.status, error)) {
+        std::cerr << "stavora-cli: " << EscapeControls(error) << "\n";
         exit_code = kExitBadInput;
     }
     if (!options->cut_list_file.empty() && !WriteCutListCsv(options->cut_list_file, facade, options->separator)) {
@@ -84,8 +86,21 @@ int main(int argc, char** argv)
         exit_code = kExitBadInput;
     }
     if (!WritePictures(*options, facade, error)) {
-        std::cerr << "stavora-cli: " << error << "\n";
+        std::cerr << "stavora-cli: " << EscapeControls(error) << "\n";
         exit_code = kExitBadInput;
     }
     return exit_code;
+}
+
+int main(int argc, char** argv)
+{
+    // Whatever escapes the checks ends as a message and exit 1, never as an abort.
+    try {
+        return RunTool(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "stavora-cli: " << EscapeControls(e.what()) << "\n";
+    } catch (...) {
+        std::cerr << "stavora-cli: unexpected failure\n";
+    }
+    return kExitBadInput;
 }

@@ -8,6 +8,7 @@
 
 #include "TCutSingleSheet2D.h"
 #include "construction_plan.h"
+#include "genome_ops.h"
 #include "improvement_search.h"
 #include "layout_model.h"
 #include "sheet_bound.h"
@@ -163,6 +164,14 @@ void TCut2D::Impl::Prepare()
         if (x.fit_count != y.fit_count) return x.fit_count < y.fit_count;
         return int64_t{x.length} * x.width > int64_t{y.length} * y.width;
     });
+    // Jobs of many distinct sizes would spend most of their time on quadratic random run orders.
+    std::vector<std::pair<int32_t, int32_t>> sizes;
+    sizes.reserve(pieces.size());
+    for (const part2d& p : pieces) sizes.emplace_back(p.length, p.width);
+    std::sort(sizes.begin(), sizes.end());
+    const auto distinct = std::unique(sizes.begin(), sizes.end()) - sizes.begin();
+    single.set_LargeJob(distinct >= genome_operators::kShuffledRunCount);
+
     sorted_pieces.clear();
     piece_input_to_sorted.assign(static_cast<size_t>(np), 0);
     for (int32_t s = 0; s < np; ++s) {

@@ -139,6 +139,23 @@ void TCutSingleSheet2D::SelectPieces()
     const rect_i32 sheet{0, 0, length_, width_};
     const std::vector<uint8_t> none_placed(loaded_.size(), 0);
     piece_bound_ = CollectFittingPieces(loaded_, none_placed, g, sheet, selected_, selected_to_loaded_);
+    if (large_job_) {
+        // Every decode walks all selected pieces: thousands of them for a sheet that holds a few dozen.
+        // The search sees the first pieces (the largest) and the last (the smallest, which fill gaps).
+        const double sheet_area = static_cast<double>(length_) * width_;
+        auto area = [&](size_t k) { return static_cast<double>(selected_[k].length) * selected_[k].width; };
+        size_t head = 0, tail = selected_.size();
+        for (double sum = 0.0; head < tail && sum <= kLargeJobHeadSheets * sheet_area; ++head) sum += area(head);
+        for (double sum = 0.0; tail > head && sum + area(tail - 1) <= kLargeJobTailSheets * sheet_area; --tail)
+            sum += area(tail - 1);
+        if (tail > head) {
+            selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(head),
+                            selected_.begin() + static_cast<std::ptrdiff_t>(tail));
+            selected_to_loaded_.erase(selected_to_loaded_.begin() + static_cast<std::ptrdiff_t>(head),
+                                      selected_to_loaded_.begin() + static_cast<std::ptrdiff_t>(tail));
+        }
+        piece_bound_ = std::min(piece_bound_, static_cast<int32_t>(selected_.size()));
+    }
     all_identical_ = !selected_.empty();
     for (const part2d& p : selected_)
         if (p.length != selected_.front().length || p.width != selected_.front().width) all_identical_ = false;
@@ -248,6 +265,7 @@ void TCutSingleSheet2D::SetSearchSettings(search_settings& settings, int32_t str
     settings.seed = seed_;
     settings.remnant_rule = remnant_rule_ == 1;
     settings.mutation_rate = mutation_rate_;
+    settings.shuffle_runs = large_job_;
 }
 
 void TCutSingleSheet2D::TakeBest(const Cut2DXChromosomeGuillotine& best)

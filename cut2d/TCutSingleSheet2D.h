@@ -45,6 +45,11 @@ public:
     void set_NumberOfStages(int32_t value);
     void set_StagedPlacementVariant(int32_t value);
     void set_StagedFinishVariant(int32_t value);
+    // Jobs of many distinct sizes: random run orders are shuffles (see genome_operators), and a
+    // sheet's search sees only the first pieces (12 sheet areas of them) and the last (4 sheet areas).
+    void set_LargeJob(bool on) { large_job_ = on; }
+    static constexpr double kLargeJobHeadSheets = 12.0;
+    static constexpr double kLargeJobTailSheets = 4.0;
     void SetHoles(const std::vector<hole2d>& holes);
 
     void ClearPieces();
@@ -106,6 +111,7 @@ private:
     int32_t same_height_strips_ = 0, height_tolerance_ = 0, stages_ = 2, staged_placement_ = 0, staged_finish_ = 0;
     std::vector<hole2d> holes_;
     double mutation_rate_ = 0.1;
+    bool large_job_ = false;
 
     // State.
     bool stop_ = true;

@@ -94,19 +94,12 @@ void genome_operators::InitialOrder(Cut2DXChromosomeGuillotine& ind, char which)
         auto run_area = [&](int32_t r) {
             return area(run_start_[static_cast<size_t>(r)]) * run_length_[static_cast<size_t>(r)];
         };
-        // A bubble sort of whole runs keeps equal runs in their place.
-        for (bool swapped = true; swapped;) {
-            swapped = false;
-            for (size_t j = 0; j + 1 < runs_.size(); ++j) {
-                const int32_t a = runs_[j], b = runs_[j + 1];
-                const int32_t la = run_length_[static_cast<size_t>(a)], lb = run_length_[static_cast<size_t>(b)];
-                const bool after = (which == 'B' && la != lb) ? la < lb : run_area(a) < run_area(b);
-                if (after) {
-                    std::swap(runs_[j], runs_[j + 1]);
-                    swapped = true;
-                }
-            }
-        }
+        // Bubbling whole runs past each other only on a strict difference is a stable sort of the runs,
+        // larger first: by (count, area) for B, by area for C.
+        std::stable_sort(runs_.begin(), runs_.end(), [&](int32_t a, int32_t b) {
+            const int32_t la = run_length_[static_cast<size_t>(a)], lb = run_length_[static_cast<size_t>(b)];
+            return (which == 'B' && la != lb) ? la > lb : run_area(a) > run_area(b);
+        });
         for (int32_t r : runs_)
             for (int32_t j = 0; j < run_length_[static_cast<size_t>(r)]; ++j)
                 scratch_.push_back(run_start_[static_cast<size_t>(r)] + j);
@@ -120,7 +113,15 @@ void genome_operators::RandomRunOrder(Cut2DXChromosomeGuillotine& ind)
     for (int32_t g = 0; g < input_->group_count(); ++g) {
         FormRuns(g);
         const int32_t runs = static_cast<int32_t>(run_start_.size());
-        if (runs > 1) {
+        if (shuffle_runs_ && runs > 1) {
+            // The draws give 15 bits each.
+            for (int32_t r = runs - 1; r > 0; --r) {
+                const int32_t draw = stv::RandomDraw() << 15 | stv::RandomDraw();
+                const size_t j = static_cast<size_t>(draw % (r + 1));
+                std::swap(run_start_[static_cast<size_t>(r)], run_start_[j]);
+                std::swap(run_length_[static_cast<size_t>(r)], run_length_[j]);
+            }
+        } else if (runs > 1) {
             const int64_t swaps = int64_t{runs} * (runs - 1) / 2;
             for (int64_t s = 0; s < swaps; ++s) {
                 const size_t j = static_cast<size_t>(stv::RandomDraw() % (runs - 1));

@@ -80,6 +80,7 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
     const int32_t elite = std::min(parents, 5);
     input_.Build(selected, std::max(piece_bound, 1));
     ops_.Bind(selected, input_, genome_operators::equal_keys::keep_order);
+    ops_.set_ShuffleRuns(config.shuffle_runs);
 
     if (static_cast<int32_t>(storage_.size()) < population) storage_.resize(static_cast<size_t>(population));
     slot_.resize(static_cast<size_t>(population));

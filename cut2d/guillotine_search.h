@@ -14,6 +14,7 @@ struct search_settings {
     uint32_t seed = 0;
     bool remnant_rule = false;
     double mutation_rate = 0.1;
+    bool shuffle_runs = false;  // random run orders are shuffles (jobs of many distinct sizes)
 };
 
 struct guillotine_search_config : search_settings {

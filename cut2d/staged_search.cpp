@@ -31,6 +31,7 @@ void line_population::Start(const std::vector<part2d>& selected, const decode_in
     elite_ = std::min(parents_, 5);
     const int32_t n = input.count();
     ops_.Bind(selected, input, genome_operators::equal_keys::any_order);
+    ops_.set_ShuffleRuns(config.shuffle_runs);
     if (static_cast<int32_t>(storage_.size()) < size_) storage_.resize(static_cast<size_t>(size_));
     slot_.resize(static_cast<size_t>(size_));
     std::iota(slot_.begin(), slot_.end(), 0);

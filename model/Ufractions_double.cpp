@@ -357,10 +357,15 @@ std::string fractional_double::FormatFile() const
         // Keeps the text within 100 bytes for absurdly large wholes.
         if (out.size() > 50) {
             out = stv::text::FormatGeneral(whole, 17);
+        } else if (numerator != 0 && SignOf(whole) < 0 && std::fabs(whole) < 2 * kTol) {
+            // The whole lends its sign to the fraction: six places would round it to where it lends none.
+            out = stv::text::FormatShortestFixed(whole);
         }
     }
     if (numerator != 0) {
-        out.push_back(' ');
+        // "0 -2/4" does not read back; "-2/4" does.
+        if (numerator < 0 && out == "0") out.clear();
+        else out.push_back(' ');
         out += std::to_string(numerator);
         out.push_back('/');
         out += std::to_string(denominator);

@@ -1,14 +1,7 @@
 #include "model/list_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,69 +11,28 @@
 
 #include "model/Utils_fractions_vcl.h"
 #include "model/number_text.h"
+#include "util/safe_file.h"
 #include "util/utf8.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Saving: the new content goes to a temporary file in the target's folder, which then replaces
-// the target in one rename, so a failed save never leaves a truncated list behind.
-
-bool WriteAll(int fd, std::string_view bytes)
+// The whole file; folders, unreadable paths and files beyond the size
+// bound are listed as an issue of row -1 and read nothing.
+bool ReadListBytes(const fs::path& path, std::string& bytes, std::vector<list_file_issue>* issues)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
+    const file_outcome read = ReadWholeFile(path, bytes);
+    if (!read) {
+        if (issues) *issues = {{-1, list_file_issue::file_unreadable, "", read.Describe()}};
+        return false;
     }
     return true;
 }
 
 bool ReplaceFileContent(const fs::path& target, std::string_view bytes)
 {
-    std::error_code ec;
-    fs::path destination = target;
-    if (fs::is_symlink(destination, ec)) {
-        destination = fs::canonical(target, ec);
-        if (ec) return false;
-    }
-    if (destination.filename().empty()) return false;
-    fs::path folder = destination.parent_path();
-    if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, ec)) return false;
-
-    struct stat existing {};
-    const bool exists = ::stat(destination.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode)) return false;
-        // Read-only means no write permission for us, or no write bit at all (which even a
-        // privileged user should respect).
-        if (::access(destination.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) return false;
-    }
-
-    static unsigned counter = 0;
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder / ("." + destination.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                              std::to_string(++counter));
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = WriteAll(fd, bytes);
-    if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temporary.c_str(), destination.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    return static_cast<bool>(SafeSave(target, bytes));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -267,8 +219,10 @@ template <class Record, class RowReader>
 bool ReadXmlList(record_array<Record>& out, const fs::path& path, const char* list_name, RowReader read_row,
                  std::vector<list_file_issue>* issues)
 {
+    std::string bytes;
+    if (!ReadListBytes(path, bytes, issues)) return false;
     pugi::xml_document doc;
-    if (!doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return false;
+    if (!doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto)) return false;
     return ReadXmlRows(out, doc, list_name, read_row, issues);
 }
 
@@ -373,10 +327,10 @@ template <class Record>
 bool ReadCsvList(record_array<Record>& out, const fs::path& path, wchar_t separator,
                  std::vector<list_file_issue>* issues)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadListBytes(path, bytes, issues)) return false;
     if (bytes.empty()) return false;
+    bytes = Utf16FileToUtf8(bytes);
 
     // Where fields are split at commas the decimals take a full stop; otherwise either mark reads.
     const wchar_t decimal_separator = separator == L',' ? L'.' : L',';

@@ -9,7 +9,8 @@
 // A text of a list file that does not read as the number its field needs; the record holds
 // what could be read.
 struct list_file_issue {
-    enum kind_type { size_not_a_number, quantity_not_an_integer, grain_not_an_integer, size_missing };
+    // file_unreadable: the file as a whole (row -1), `text` says why (a folder, too large, ...).
+    enum kind_type { size_not_a_number, quantity_not_an_integer, grain_not_an_integer, size_missing, file_unreadable };
     int32_t row = 0;  // counted from 0 in file order: the XML row, or the CSV line
     kind_type kind = size_not_a_number;
     std::string field;

@@ -111,6 +111,14 @@ std::string FormatFixed6(double x)
     return std::string(buffer, end);
 }
 
+std::string FormatShortestFixed(double x)
+{
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+    if (ec != std::errc{}) return FormatFixed6(x);
+    return std::string(buffer, end);
+}
+
 std::string FormatGeneral(double x, int precision)
 {
     char buffer[64];

@@ -31,6 +31,8 @@ std::string NarrowForNumbers(std::wstring_view s);
 
 // printf "%lf" (six decimals, full stop), independent of the process locale.
 std::string FormatFixed6(double x);
+// The shortest fixed-notation text that reads back as x exactly.
+std::string FormatShortestFixed(double x);
 // printf "%.<precision>g" with a full stop.
 std::string FormatGeneral(double x, int precision);
 

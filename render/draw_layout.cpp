@@ -5,6 +5,8 @@
 #include <limits>
 
 #include <QBrush>
+#include <QBuffer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPageLayout>
@@ -14,6 +16,7 @@
 
 #include "i18n/ui_texts.h"
 #include "render/draw_bar.h"
+#include "util/safe_file.h"
 
 namespace {
 
@@ -357,8 +360,8 @@ bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& so
     return WriteLayoutsPdf(file_name, solutions, TOwningList<Solution1D>{}, flags, font);
 }
 
-bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
-                     const TOwningList<Solution1D>& bars, const layout_display_flags& flags, const QFont& font)
+std::optional<QByteArray> LayoutsPdf(const TOwningList<Solution2D>& solutions, const TOwningList<Solution1D>& bars,
+                                     const layout_display_flags& flags, const QFont& font)
 {
     auto layout_for = [](const Solution2D* solution) {
         const bool portrait =
@@ -368,19 +371,22 @@ bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& so
                            QPageLayout::Millimeter);
     };
 
-    QPdfWriter writer(file_name);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return std::nullopt;
+    QPdfWriter writer(&buffer);
     writer.setResolution(kPdfResolution);
     writer.setTitle(QStringLiteral("Stavora - Results"));
     writer.setCreator(QStringLiteral("Stavora"));
     writer.setPageLayout(layout_for(solutions.Get(0)));
 
     QPainter painter;
-    if (!painter.begin(&writer)) return false;
+    if (!painter.begin(&writer)) return std::nullopt;
     bool first = true;
     for (const auto& solution : solutions) {
         if (!first) {
             writer.setPageLayout(layout_for(solution.get()));
-            if (!writer.newPage()) return false;
+            if (!writer.newPage()) return std::nullopt;
         }
         first = false;
         DrawLayoutOnPage(painter, *solution, writer.width(), writer.height(), flags, font);
@@ -394,7 +400,7 @@ bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& so
         if (y + block > writer.height()) {
             if (!first) {
                 writer.setPageLayout(layout_for(nullptr));
-                if (!writer.newPage()) return false;
+                if (!writer.newPage()) return std::nullopt;
             }
             first = false;
             y = 0;
@@ -402,5 +408,15 @@ bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& so
         DrawBarLayout(painter, *bar, 0, y, writer.width(), nullptr, flags);
         y += block;
     }
-    return painter.end();
+    if (!painter.end()) return std::nullopt;
+    buffer.close();
+    return bytes;
+}
+
+bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
+                     const TOwningList<Solution1D>& bars, const layout_display_flags& flags, const QFont& font)
+{
+    const auto pdf = LayoutsPdf(solutions, bars, flags, font);
+    return pdf && SafeSave(QFile::encodeName(file_name).toStdString(),
+                           std::string_view(pdf->constData(), static_cast<size_t>(pdf->size())));
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include <QByteArray>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -64,6 +65,10 @@ std::array<QString, 3> LayoutStatisticsLines(const Solution2D& solution);
 // 300 dots per inch, 10 mm margins); false when the file cannot be written.
 bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
                      const layout_display_flags& flags, const QFont& font);
-// The same, followed by the bar layouts, as many to a landscape page as fit.
+// The same, followed by the bar layouts, as many to a landscape page as fit. The file is replaced
+// only by a complete document (see SafeSave).
 bool WriteLayoutsPdf(const QString& file_name, const TOwningList<Solution2D>& solutions,
                      const TOwningList<Solution1D>& bars, const layout_display_flags& flags, const QFont& font);
+// The PDF document of WriteLayoutsPdf in memory; nothing when drawing fails.
+std::optional<QByteArray> LayoutsPdf(const TOwningList<Solution2D>& solutions, const TOwningList<Solution1D>& bars,
+                                     const layout_display_flags& flags, const QFont& font);

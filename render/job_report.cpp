@@ -8,11 +8,14 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
+#include <QBuffer>
+#include <QFile>
 #include <QPdfWriter>
 
 #include "engine/cut_sequence.h"
 #include "i18n/report_texts.h"
 #include "i18n/ui_texts.h"
+#include "util/safe_file.h"
 
 namespace {
 
@@ -416,7 +419,11 @@ int ReportPageCount(const stavora_2d& facade) { return 2 + static_cast<int>(faca
 
 bool WriteJobReportPdf(const QString& file_name, const stavora_2d& facade, const report_options& options)
 {
-    QPdfWriter writer(file_name);
+    // Drawn in memory and saved whole, so a failed write leaves no half document.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return false;
+    QPdfWriter writer(&buffer);
     writer.setResolution(kResolution);
     writer.setTitle(QStringLiteral("Stavora - ") + QString::fromStdWString(std::wstring(ReportText(report_text::JobReport))));
     writer.setCreator(QStringLiteral("Stavora"));
@@ -429,5 +436,8 @@ bool WriteJobReportPdf(const QString& file_name, const stavora_2d& facade, const
     plain.font.setStyleStrategy(QFont::PreferNoShaping);
     report_writer report(writer, painter, facade, plain);
     const bool ok = report.Write();
-    return painter.end() && ok;
+    if (!painter.end() || !ok) return false;
+    buffer.close();
+    return static_cast<bool>(SafeSave(QFile::encodeName(file_name).toStdString(),
+                                      std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
 }

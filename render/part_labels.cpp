@@ -8,12 +8,15 @@
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QBuffer>
+#include <QFile>
 #include <QPdfWriter>
 
 #include "engine/cut_sequence.h"
 #include "i18n/report_texts.h"
 #include "i18n/ui_texts.h"
 #include "render/draw_layout.h"
+#include "util/safe_file.h"
 
 namespace {
 
@@ -196,7 +199,11 @@ QImage RenderLabelPage(const std::vector<part_label>& labels, label_sheet sheet,
 
 bool WritePartLabelsPdf(const QString& file_name, const std::vector<part_label>& labels, label_sheet sheet)
 {
-    QPdfWriter writer(file_name);
+    // Drawn in memory and saved whole, so a failed write leaves no half document.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return false;
+    QPdfWriter writer(&buffer);
     writer.setResolution(kPdfResolution);
     writer.setTitle(QString::fromStdWString(std::wstring(ReportText(report_text::PartLabelsPdf))));
     writer.setCreator(QStringLiteral("Stavora"));
@@ -210,5 +217,8 @@ bool WritePartLabelsPdf(const QString& file_name, const std::vector<part_label>&
         if (page > 0 && !writer.newPage()) return false;
         PaintPage(p, labels, sheet, page, kPdfResolution / 25.4);
     }
-    return p.end();
+    if (!p.end()) return false;
+    buffer.close();
+    return static_cast<bool>(SafeSave(QFile::encodeName(file_name).toStdString(),
+                                      std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
 }

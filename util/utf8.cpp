@@ -83,3 +83,29 @@ std::wstring Utf8ToWide(std::string_view text)
     }
     return out;
 }
+
+std::string Utf16FileToUtf8(std::string_view bytes)
+{
+    const bool little = bytes.substr(0, 2) == "\xFF\xFE";
+    const bool big = bytes.substr(0, 2) == "\xFE\xFF";
+    if (!little && !big) return std::string(bytes);
+    auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(little ? (b << 8 | a) : (a << 8 | b));
+    };
+    std::wstring wide;
+    wide.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        // Where wchar_t holds 32 bits, surrogate pairs are joined here; WideToUtf8 joins them otherwise.
+        if (sizeof(wchar_t) == 4 && c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        wide.push_back(static_cast<wchar_t>(c));
+    }
+    return WideToUtf8(wide);
+}

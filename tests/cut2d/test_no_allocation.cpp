@@ -1,24 +1,8 @@
 // Decoding a genome must not allocate: every array of an individual is sized once per search.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "allocation_counter.h"
 #include "decode_fixture.h"
-
-namespace {
-bool g_counting = false;
-long g_allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (g_counting) ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(Decoder, DecodingAllocatesNothing)
 {
@@ -31,8 +15,8 @@ TEST(Decoder, DecodingAllocatesNothing)
     for (size_t i = 0; i < pieces.size(); ++i) ind.order[i] = static_cast<int32_t>(i);
     ind.RecomputeRuns(pieces);
 
-    g_allocations = 0;
-    g_counting = true;
+    alloc_count::allocations = 0;
+    alloc_count::counting = true;
     int32_t placed = 0;
     for (int round = 0; round < 40; ++round) {
         ind.variant = round % 2;
@@ -42,7 +26,7 @@ TEST(Decoder, DecodingAllocatesNothing)
         DecodeGuillotine(ind, input, g);
         placed += ind.piece_count;
     }
-    g_counting = false;
-    EXPECT_EQ(g_allocations, 0);
+    alloc_count::counting = false;
+    EXPECT_EQ(alloc_count::allocations, 0);
     EXPECT_GT(placed, 0);
 }

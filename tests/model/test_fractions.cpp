@@ -304,6 +304,19 @@ TEST(FractionalDouble, FormatFile)
     EXPECT_DOUBLE_EQ(back.whole, 1.5e300);
 }
 
+TEST(FractionalDouble, FileTextKeepsTheSignAWholeLendsItsFraction)
+{
+    for (const char* text : {"-0.0000014 1/2", "-0.0000019 3/16", "-0.0000011 1/32"}) {
+        fractional_double x;
+        ASSERT_TRUE(x.Parse8(text)) << text;
+        fractional_double back;
+        ASSERT_TRUE(back.Parse8(x.FormatFile())) << x.FormatFile();
+        EXPECT_NEAR(static_cast<double>(back.Value()), static_cast<double>(x.Value()), 1e-12) << text;
+        EXPECT_LT(back.Value(), 0) << x.FormatFile();
+    }
+    EXPECT_EQ(F(-2.5, 1, 2).FormatFile(), "-2.500000 1/2");
+}
+
 TEST(FractionalDouble, TextFormsIgnoreTheProcessLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);

@@ -372,6 +372,40 @@ TEST_F(ListFiles, CsvWriteAndReadBack)
     }
 }
 
+TEST_F(ListFiles, Utf16CsvWithAByteOrderMarkReadsEveryRow)
+{
+    const std::u16string text = u"1200,600,2,0,T\u00fcr\r\n800,400,1,0,Shelf\r\n";
+    for (const bool little : {true, false}) {
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char16_t unit : text) {
+            const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += little ? std::string{low, high} : std::string{high, low};
+        }
+        parts_array_2d parts;
+        ASSERT_TRUE(ReadPartsCsv(parts, WriteBytes("utf16.csv", bytes), L','));
+        ASSERT_EQ(parts.count(), 2) << little;
+        EXPECT_DOUBLE_EQ(parts[0].length.whole, 1200);
+        EXPECT_EQ(parts[0].label.str(), L"T\u00fcr");
+        EXPECT_EQ(parts[1].label.str(), L"Shelf");
+    }
+}
+
+TEST_F(ListFiles, FoldersAndEndlessFilesAreNamedIssuesNotReads)
+{
+    fs::create_directories(Path("folder.csv"));
+    fs::create_symlink("/dev/zero", Path("zero.xml"));
+    parts_array_2d parts = SampleParts();
+    std::vector<list_file_issue> issues;
+    EXPECT_FALSE(ReadPartsCsv(parts, Path("folder.csv"), L',', &issues));
+    ASSERT_EQ(issues.size(), 1u);
+    EXPECT_EQ(issues[0].kind, list_file_issue::file_unreadable);
+    EXPECT_EQ(issues[0].text, "is a folder, not a file");
+    EXPECT_FALSE(ReadPartsXml(parts, Path("zero.xml"), &issues));
+    ASSERT_EQ(issues.size(), 1u);
+    EXPECT_NE(issues[0].text.find("too large"), std::string::npos);
+    EXPECT_EQ(parts.count(), 2);
+}
+
 }  // namespace
 
 TEST(ListFileIssues, NameTheTextsThatAreNotNumbers)
