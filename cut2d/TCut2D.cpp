@@ -392,40 +392,9 @@ int32_t TCut2D::Impl::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& c
         ++considered;
         // A piece without extent fits nowhere.
         if (piece.length <= 0 || piece.width <= 0) continue;
-        const bool fits_unturned = FitsWholeSheet(s, piece.length, piece.width, k, gl, gw);
-        const bool fits_turned = FitsWholeSheet(s, piece.width, piece.length, k, gl, gw);
-        part2d lp = piece;
-        lp.turned = 0;
-        bool load = false, turn = false;
-        int8_t free_rotation = 0;
-        const bool by_may_rotate = s.grain == -1 || piece.grain == -1;
-        if (by_may_rotate) {
-            free_rotation = piece.may_rotate == 1 ? 1 : 0;
-            if (fits_unturned)
-                load = true;
-            else if (piece.may_rotate == 1 && fits_turned)
-                load = turn = true;
-        } else if (piece.grain != 0 && s.grain != 0) {
-            free_rotation = 0;
-            if (piece.grain != s.grain) {
-                if (fits_turned) load = turn = true;
-            } else if (fits_unturned) {
-                load = true;
-            }
-        } else {
-            free_rotation = 1;
-            if (fits_unturned)
-                load = true;
-            else if (fits_turned)
-                load = turn = true;
-        }
-        if (!load) continue;
-        if (turn) {
-            std::swap(lp.length, lp.width);
-            lp.turned = 1;
-        }
-        lp.may_rotate = free_rotation;
-        single.LoadPiece(lp);
+        const sheet_loading loading = LoadingOnSheet(s, piece, k, gl, gw);
+        if (!loading.load) continue;
+        single.LoadPiece(loading.piece);
     }
     return single.LoadedCount();
 }

@@ -191,41 +191,11 @@ private:
             if (placed_[i]) continue;
             const part2d& piece = pieces_[static_cast<size_t>(positions[i])];
             if (piece.length <= 0 || piece.width <= 0) continue;
-            const bool fits_unturned = FitsWholeSheet(s, piece.length, piece.width, rules_.kerf,
-                                                      rules_.length_breakage, rules_.width_breakage);
-            const bool fits_turned = FitsWholeSheet(s, piece.width, piece.length, rules_.kerf,
-                                                    rules_.length_breakage, rules_.width_breakage);
-            part2d lp = piece;
-            lp.turned = 0;
-            if (urgent_ && (*urgent_)[static_cast<size_t>(positions[i])]) lp.priority -= kUrgentShift;
-            bool load = false, turn = false;
-            int8_t free_rotation = 0;
-            if (s.grain == -1 || piece.grain == -1) {
-                free_rotation = piece.may_rotate == 1 ? 1 : 0;
-                if (fits_unturned)
-                    load = true;
-                else if (piece.may_rotate == 1 && fits_turned)
-                    load = turn = true;
-            } else if (piece.grain != 0 && s.grain != 0) {
-                if (piece.grain != s.grain) {
-                    if (fits_turned) load = turn = true;
-                } else if (fits_unturned) {
-                    load = true;
-                }
-            } else {
-                free_rotation = 1;
-                if (fits_unturned)
-                    load = true;
-                else if (fits_turned)
-                    load = turn = true;
-            }
-            if (!load) continue;
-            if (turn) {
-                std::swap(lp.length, lp.width);
-                lp.turned = 1;
-            }
-            lp.may_rotate = free_rotation;
-            single_.LoadPiece(lp);
+            sheet_loading loading =
+                LoadingOnSheet(s, piece, rules_.kerf, rules_.length_breakage, rules_.width_breakage);
+            if (!loading.load) continue;
+            if (urgent_ && (*urgent_)[static_cast<size_t>(positions[i])]) loading.piece.priority -= kUrgentShift;
+            single_.LoadPiece(loading.piece);
             loaded_position_.push_back(static_cast<int32_t>(i));
             loaded_priority_.push_back(piece.priority);
         }

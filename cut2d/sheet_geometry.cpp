@@ -96,3 +96,40 @@ bool FitsWholeSheet(const stock2d& s, int32_t p, int32_t q, int32_t k, int32_t g
     if (s.trim_y0 > 0) return T - q >= h || T == q;
     return s.width - q >= h + k || (s.width - q >= 0 && s.width - q <= k);
 }
+
+sheet_loading LoadingOnSheet(const stock2d& s, const part2d& piece, int32_t k, int32_t g, int32_t h)
+{
+    sheet_loading result;
+    const bool fits_unturned = FitsWholeSheet(s, piece.length, piece.width, k, g, h);
+    const bool fits_turned = FitsWholeSheet(s, piece.width, piece.length, k, g, h);
+    bool turn = false;
+    int8_t free_rotation = 0;
+    if (s.grain == -1 || piece.grain == -1) {
+        // No grain on one side: the piece's own rotation flag decides.
+        free_rotation = piece.may_rotate == 1 ? 1 : 0;
+        if (fits_unturned)
+            result.load = true;
+        else if (piece.may_rotate == 1 && fits_turned)
+            result.load = turn = true;
+    } else if (piece.grain != 0 && s.grain != 0) {
+        if (piece.grain != s.grain) {
+            if (fits_turned) result.load = turn = true;
+        } else if (fits_unturned) {
+            result.load = true;
+        }
+    } else {
+        free_rotation = 1;
+        if (fits_unturned)
+            result.load = true;
+        else if (fits_turned)
+            result.load = turn = true;
+    }
+    result.piece = piece;
+    result.piece.turned = 0;
+    if (turn) {
+        std::swap(result.piece.length, result.piece.width);
+        result.piece.turned = 1;
+    }
+    result.piece.may_rotate = free_rotation;
+    return result;
+}

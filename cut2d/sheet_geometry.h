@@ -41,3 +41,12 @@ bool FitsFreeRectangle(const sheet_geometry& g, const rect_i32& r, int32_t p, in
 // Whole-sheet fit test used when pieces are loaded onto a stock item.
 bool FitsWholeSheet(const stock2d& s, int32_t p, int32_t q, int32_t kerf, int32_t length_breakage,
                     int32_t width_breakage);
+
+// How a piece goes onto a whole sheet as grain and rotation allow: loaded or not, turned, and
+// whether the search may still turn it there. The piece is returned ready to load.
+struct sheet_loading {
+    bool load = false;
+    part2d piece;
+};
+sheet_loading LoadingOnSheet(const stock2d& s, const part2d& piece, int32_t kerf, int32_t length_breakage,
+                             int32_t width_breakage);
