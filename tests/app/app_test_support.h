@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/Callbacks_stv.h"
 #include "app/data_grid.h"
 #include "app/mainform_stv.h"
 #include "app/ui_prompts.h"
@@ -81,6 +82,20 @@ struct temporary_environment {
         return environment;
     }
 };
+
+// Puts the window on screen, active, with both grids empty and the focus in the parts grid, as the
+// grid tests start; false when the window never became active.
+inline bool ShowWithEmptyGrids(Tf2D& window)
+{
+    window.resize(1400, 900);
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return false;
+    window.Callbacks().clear_parts_grid();
+    window.Callbacks().clear_stock_grid();
+    window.sgParts->setFocus();
+    return true;
+}
 
 // Selects a cell like a click would and gives its editor, opened as by a key press.
 inline QLineEdit* OpenEditor(QTableWidget& grid, int column, int row)

@@ -47,14 +47,8 @@ private slots:
         prompts_ = prompt_recorder{};
         prompts_.Install();
         window_ = std::make_unique<Tf2D>(place_->Environment());
-        window_->resize(1400, 900);
-        window_->show();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        window_->Callbacks().clear_parts_grid();
-        window_->Callbacks().clear_stock_grid();
+        QVERIFY(ShowWithEmptyGrids(*window_));
         window_->UndoStack().clear();
-        Parts().setFocus();
     }
 
     void cleanup()

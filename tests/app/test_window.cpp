@@ -42,13 +42,7 @@ private slots:
         prompts_ = prompt_recorder{};
         prompts_.Install();
         window_ = std::make_unique<Tf2D>(place_->Environment());
-        window_->resize(1400, 900);
-        window_->show();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        window_->Callbacks().clear_parts_grid();
-        window_->Callbacks().clear_stock_grid();
-        Parts().setFocus();
+        QVERIFY(ShowWithEmptyGrids(*window_));
     }
 
     void cleanup()
