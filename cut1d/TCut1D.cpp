@@ -1,6 +1,7 @@
 #include "cut1d/TCut1D.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -54,6 +55,7 @@ struct TCut1D::Impl {
     int32_t CutNotMatchedAngles = 0;
     int32_t patience = 10;
     double exactSeconds = 0.0;
+    std::atomic<bool> stopRequested{false};
 
     SolutionCut1D solution;
     TSingleBarOptimization singleBar;
@@ -186,6 +188,8 @@ void TCut1D::Impl::Run()
         ctx.singleBar = &singleBar;
         ctx.patience = patience;
         ctx.exactLimits.seconds = exactSeconds;
+        ctx.exactLimits.stop = &stopRequested;
+        ctx.stop = &stopRequested;
 
         std::vector<int32_t> priorities;
         for (const auto& s : stockMain)
@@ -246,6 +250,8 @@ void TCut1D::set_ExactTimeLimit(double seconds)
 {
     if (impl_->Ready()) impl_->exactSeconds = seconds > 0.0 ? seconds : 0.0;
 }
+void TCut1D::RequestStop() { impl_->stopRequested = true; }
+void TCut1D::ClearStopRequest() { impl_->stopRequested = false; }
 void TCut1D::set_NumberOfDemandPieces(int32_t n)
 {
     if (!impl_->Ready()) return;

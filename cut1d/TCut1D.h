@@ -65,6 +65,10 @@ public:
     // Wall-clock bound on the exact method per priority group, in seconds; 0 (the default) leaves
     // only its work limit, which keeps results the same on every machine.
     void set_ExactTimeLimit(double seconds);
+    // Safe from another thread during Run: each method list keeps what it found so far and runs no
+    // further method (its first one always runs). Stays set until cleared.
+    void RequestStop();
+    void ClearStopRequest();
 
     void Run();
 

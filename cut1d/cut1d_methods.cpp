@@ -228,6 +228,9 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
     auto outer = [&] {
         if (ctx.progressOuter) ctx.progressOuter();
     };
+    // A stopped run keeps what the methods found so far; the first method of a list always runs,
+    // so every piece has its chance.
+    auto stopped = [&] { return ctx.stop && ctx.stop->load(); };
     auto consider = [&](SolutionCut1D candidate) {
         if (IsBetterSolution(candidate, best)) best = std::move(candidate);
     };
@@ -265,53 +268,56 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
         outer();
         best = sequential(SequentialVariant::A, stockMain, exactLimit);
         outer();
-        consider(sequential(SequentialVariant::A, stockMain, 0));
+        if (!stopped()) consider(sequential(SequentialVariant::A, stockMain, 0));
         outer();
-        consider(sequential(SequentialVariant::B, stockMain, 0));
+        if (!stopped()) consider(sequential(SequentialVariant::B, stockMain, 0));
     } else if (fewPieces) {
         outer();
         best = sequential(SequentialVariant::C, stockMain, exactLimit);
-        consider(sequential(SequentialVariant::C, stockAlt, exactLimit));
+        if (!stopped()) consider(sequential(SequentialVariant::C, stockAlt, exactLimit));
         outer();
-        consider(sequential(SequentialVariant::C, stockAlt, 0));
+        if (!stopped()) consider(sequential(SequentialVariant::C, stockAlt, 0));
         outer();
-        consider(sequential(SequentialVariant::D, stockMain, exactLimit));
+        if (!stopped()) consider(sequential(SequentialVariant::D, stockMain, exactLimit));
         outer();
-        consider(sequential(SequentialVariant::D, stockAlt, exactLimit));
+        if (!stopped()) consider(sequential(SequentialVariant::D, stockAlt, exactLimit));
     }
     if (allSquare) {
         outer();
-        SolutionCut1D s = prepared();
-        TApplegate applegate;
-        applegate.SelectBarPatterns(s, pieces, stockMain, ctx.kerf, ctx.optimizationLevel, ctx.maxGarbageWaste,
-                                    ctx.minReusedWaste);
-        consider(std::move(s));
+        // With many pieces the patterns are the first method of the list.
+        if (!fewPieces || !stopped()) {
+            SolutionCut1D s = prepared();
+            TApplegate applegate;
+            applegate.SelectBarPatterns(s, pieces, stockMain, ctx.kerf, ctx.optimizationLevel, ctx.maxGarbageWaste,
+                                        ctx.minReusedWaste);
+            consider(std::move(s));
+        }
 
         outer();
-        if (fewPieces) {
+        if (fewPieces && !stopped()) {
             SolutionCut1D ff = prepared();
             FirstFit(ff, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(ff));
         }
         outer();
-        if (fewPieces && DistinctLengths(stockAlt) > 1) {
+        if (fewPieces && DistinctLengths(stockAlt) > 1 && !stopped()) {
             SolutionCut1D ff = prepared();
             FirstFit(ff, pieces, stockAlt, ctx.maxPieces, ctx.kerf);
             consider(std::move(ff));
         }
-        if (static_cast<int64_t>(ctx.optimizationLevel) * 100 >= pieceCount + barCount) {
+        if (static_cast<int64_t>(ctx.optimizationLevel) * 100 >= pieceCount + barCount && !stopped()) {
             outer();
             SolutionCut1D bf = prepared();
             BestFit(bf, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(bf));
         }
-        if (static_cast<int64_t>(ctx.optimizationLevel) * 10 >= barCount) {
+        if (static_cast<int64_t>(ctx.optimizationLevel) * 10 >= barCount && !stopped()) {
             outer();
             SolutionCut1D fm = prepared();
             FirstFitMerge(fm, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(fm));
         }
-        if (ctx.maxPieces <= 0) {
+        if (ctx.maxPieces <= 0 && !stopped()) {
             outer();
             SolutionCut1D exact = prepared();
             ExactBars(exact, pieces, stockMain, ctx.kerf, ctx.exactLimits);

@@ -1,5 +1,6 @@
 #pragma once
 // The methods of the bar optimiser's fixed method list and the list itself.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +24,7 @@ struct MethodContext {
     int32_t patience = 10;   // generations without a new best before the single-bar search stops
     int32_t stall = 0;
     ExactBarsLimits exactLimits;  // bounds on the exact method's search per job
+    const std::atomic<bool>* stop = nullptr;  // the user's stop: no further method after the first
 };
 
 enum class SequentialVariant { A, B, C, D };

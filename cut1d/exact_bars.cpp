@@ -189,6 +189,7 @@ ExactSolver::ExactSolver(const part1d_array& pieces, const stock1d_array& bars, 
 bool ExactSolver::Exhausted() const
 {
     if (work_ > limits_.work) return true;
+    if (limits_.stop && limits_.stop->load()) return true;
     if (limits_.seconds > 0.0) {
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         if (elapsed > limits_.seconds) return true;

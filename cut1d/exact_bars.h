@@ -1,5 +1,6 @@
 #pragma once
 // Bar layouts at the optimum: column generation over bar patterns with an integer finish.
+#include <atomic>
 #include <cstdint>
 
 #include "cut1d/cut1d_types.h"
@@ -9,6 +10,7 @@ struct ExactBarsLimits {
     int64_t work = 400000000;  // knapsack cells and simplex iterations, counted together
     int32_t mipNodes = 500;    // branch-and-bound nodes per integer solve
     double seconds = 0.0;      // wall-clock limit; 0 means none
+    const std::atomic<bool>* stop = nullptr;  // the user's stop: ends the search with the best so far
 };
 
 // Fills a solution prepared by the caller (Reset with the full sizes) from square pieces and bars of

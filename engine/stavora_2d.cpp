@@ -101,6 +101,7 @@ run_result stavora_2d::Run(idle_fn idle)
     idle_callback = std::move(idle);
     stop_requested_ = false;
     optimizer_2d->ClearStopRequest();
+    optimizer_1d->ClearStopRequest();
     ResetResults();
     last_progress = run_progress{};
     run_result result;
@@ -125,6 +126,7 @@ void stavora_2d::RequestStop()
 {
     stop_requested_ = true;
     optimizer_2d->RequestStop();
+    optimizer_1d->RequestStop();
 }
 
 // A group with parts but no stock, or whose sizes no scale fits, is not cut and marks the status;

@@ -203,6 +203,52 @@ TEST(TCut1D, SameSeedSameResult)
     EXPECT_TRUE(a.problems.empty());
 }
 
+TEST(TCut1D, AStopEndsTheMethodListEarlyWithEveryPieceCut)
+{
+    struct outcome {
+        int reports = 0;
+        int32_t cut = 0;
+        std::vector<std::string> problems;
+    };
+    const auto run = [](bool stop_at_first_report) {
+        const std::vector<int32_t> lengths = {1200, 950, 700, 640, 500, 480, 300, 250, 1100, 870};
+        TCut1D opt;
+        opt.set_BladeWidth(3);
+        opt.set_OptimizationLevel(100);
+        opt.set_RandomSeed(3);
+        opt.set_NumberOfDemandPieces(static_cast<int32_t>(lengths.size()));
+        for (size_t i = 0; i < lengths.size(); ++i)
+            opt.SetDemandPiece3(static_cast<int32_t>(i), lengths[i], 90, 90, 0, 0, user_data{});
+        opt.set_NumberOfRepositoryPieces(4);
+        for (int32_t b = 0; b < 4; ++b) opt.SetRepositoryPiece2(b, 3000, 0.0, 0, user_data{});
+        outcome o;
+        opt.set_OnProgressOuter([&] {
+            ++o.reports;
+            if (stop_at_first_report) opt.RequestStop();
+        });
+        opt.set_OnFinished([&] {
+            BarJob job;
+            job.kerf = 3;
+            for (int32_t i = 0; i < opt.GetPieceCount(); ++i) {
+                const auto p = opt.GetPiece(i);
+                job.pieces.push_back({p->length, p->angle1, p->angle2});
+            }
+            for (int32_t b = 0; b < opt.GetStockCount(); ++b) job.barLengths.push_back(opt.GetStock(b)->length);
+            const std::vector<CheckedLayout> layouts = CollectLayouts(opt);
+            o.problems = CheckLayouts(job, layouts);
+            for (const auto& l : layouts) o.cut += static_cast<int32_t>(l.cuts.size());
+        });
+        opt.Run();
+        return o;
+    };
+    const outcome whole = run(false);
+    const outcome stopped = run(true);
+    EXPECT_LT(stopped.reports, whole.reports);
+    EXPECT_EQ(stopped.cut, 10);
+    EXPECT_EQ(whole.cut, 10);
+    EXPECT_TRUE(stopped.problems.empty()) << stopped.problems.front();
+}
+
 TEST(TCut1D, SettersAreIgnoredWhileRunning)
 {
     TCut1D opt;
