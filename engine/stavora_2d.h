@@ -1,9 +1,9 @@
 #pragma once
 // stavora_2d: the one facade through which a front end reaches the engine. It owns the input,
 // the parameters, both optimisers and every result of the last run.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
