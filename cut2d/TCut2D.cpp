@@ -95,6 +95,8 @@ struct TCut2D::Impl {
     void Improve();
     void ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index);
     int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
+    // The rules every sheet search of this run follows.
+    repack_rules Rules() const;
     void Configure(int32_t sorted_stock_pos, int32_t iterations);
     void OnSheetProgress();
     void OnSheetLayout();
@@ -260,24 +262,7 @@ void TCut2D::Impl::Improve()
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_start).count();
     const bool out_of_time = time_limit > 0.0 && elapsed >= time_limit;
     if (effort != cut2d_effort::quick && sheets > lower_bound && !out_of_time && !stop_requested) {
-        repack_rules r;
-        r.strategy = method == start_method::nested  ? sheet_strategy::nested
-                     : method == start_method::staged ? sheet_strategy::staged
-                                                      : sheet_strategy::guillotine;
-        r.kerf = blade_width;
-        r.length_breakage = min_length_breakage;
-        r.width_breakage = min_width_breakage;
-        r.max_cut = max_cut_length;
-        r.max_cut_set = max_cut_set;
-        r.first_direction = first_direction;
-        r.same_height_strips = same_height_strips;
-        r.height_tolerance = height_tolerance;
-        r.stages = stages;
-        r.staged_placement = staged_placement;
-        r.staged_finish = staged_finish;
-        r.minimal_useful_size = minimal_useful_size;
-        r.prefer_large_remnant = prefer_large_remnant;
-        r.stall_limit = stall_limit;
+        const repack_rules r = Rules();
         improvement_settings s;
         s.work = ImprovementWork(effort, sheets);
         s.seed = static_cast<uint32_t>(random_seed);
@@ -358,26 +343,33 @@ void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int3
     building = nullptr;
 }
 
+repack_rules TCut2D::Impl::Rules() const
+{
+    repack_rules r;
+    r.strategy = method == start_method::nested  ? sheet_strategy::nested
+                 : method == start_method::staged ? sheet_strategy::staged
+                                                  : sheet_strategy::guillotine;
+    r.kerf = blade_width;
+    r.length_breakage = min_length_breakage;
+    r.width_breakage = min_width_breakage;
+    r.max_cut = max_cut_length;
+    r.max_cut_set = max_cut_set;
+    r.first_direction = first_direction;
+    r.same_height_strips = same_height_strips;
+    r.height_tolerance = height_tolerance;
+    r.stages = stages;
+    r.staged_placement = staged_placement;
+    r.staged_finish = staged_finish;
+    r.minimal_useful_size = minimal_useful_size;
+    r.prefer_large_remnant = prefer_large_remnant;
+    r.stall_limit = stall_limit;
+    return r;
+}
+
 void TCut2D::Impl::Configure(int32_t p, int32_t iterations)
 {
-    const stock2d& s = sorted_stock[static_cast<size_t>(p)];
-    single.set_IterationCount(iterations);
-    single.set_Sheet(s.length, s.width);
-    single.set_BladeWidth(blade_width);
-    single.set_FirstDirection(first_direction == 2 ? 0 : first_direction);
-    if (max_cut_set) single.set_MaximalCutLength(max_cut_length);
-    single.set_LengthBreakage(min_length_breakage);
-    single.set_WidthBreakage(min_width_breakage);
-    single.set_OnlyPiecesOfTheSameHeightInAStrip(same_height_strips);
-    single.set_HeightTolerance(height_tolerance);
-    single.set_NumberOfStages(stages);
-    single.set_StagedPlacementVariant(staged_placement);
-    single.set_StagedFinishVariant(staged_finish);
-    single.set_MinimalUsefulSize(minimal_useful_size);
-    single.set_PreferLargeRemnant(prefer_large_remnant);
-    single.set_Seed(static_cast<uint32_t>(random_seed));
-    single.set_Trims(s.trim_y0, s.trim_x0, s.trim_yW, s.trim_xL);
-    single.SetHoles(s.holes);
+    ConfigureSheetSearch(single, sorted_stock[static_cast<size_t>(p)], Rules(), static_cast<uint32_t>(random_seed),
+                         iterations);
 }
 
 int32_t TCut2D::Impl::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& considered)

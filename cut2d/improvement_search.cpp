@@ -162,23 +162,7 @@ public:
 private:
     void Configure(const stock2d& s, uint32_t seed, int32_t iterations)
     {
-        single_.set_IterationCount(iterations);
-        single_.set_Sheet(s.length, s.width);
-        single_.set_BladeWidth(rules_.kerf);
-        single_.set_FirstDirection(rules_.first_direction == 2 ? 0 : rules_.first_direction);
-        if (rules_.max_cut_set) single_.set_MaximalCutLength(rules_.max_cut);
-        single_.set_LengthBreakage(rules_.length_breakage);
-        single_.set_WidthBreakage(rules_.width_breakage);
-        single_.set_OnlyPiecesOfTheSameHeightInAStrip(rules_.same_height_strips);
-        single_.set_HeightTolerance(rules_.height_tolerance);
-        single_.set_NumberOfStages(rules_.stages);
-        single_.set_StagedPlacementVariant(rules_.staged_placement);
-        single_.set_StagedFinishVariant(rules_.staged_finish);
-        single_.set_MinimalUsefulSize(rules_.minimal_useful_size);
-        single_.set_PreferLargeRemnant(rules_.prefer_large_remnant);
-        single_.set_Seed(seed);
-        single_.set_Trims(s.trim_y0, s.trim_x0, s.trim_yW, s.trim_xL);
-        single_.SetHoles(s.holes);
+        ConfigureSheetSearch(single_, s, rules_, seed, iterations);
     }
 
     // Loads the unplaced pieces that fit on s, turned as grain and rotation demand.
@@ -384,6 +368,28 @@ double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
 }
 
 }  // namespace
+
+void ConfigureSheetSearch(TCutSingleSheet2D& single, const stock2d& s, const repack_rules& rules, uint32_t seed,
+                          int32_t iterations)
+{
+    single.set_IterationCount(iterations);
+    single.set_Sheet(s.length, s.width);
+    single.set_BladeWidth(rules.kerf);
+    single.set_FirstDirection(rules.first_direction == 2 ? 0 : rules.first_direction);
+    if (rules.max_cut_set) single.set_MaximalCutLength(rules.max_cut);
+    single.set_LengthBreakage(rules.length_breakage);
+    single.set_WidthBreakage(rules.width_breakage);
+    single.set_OnlyPiecesOfTheSameHeightInAStrip(rules.same_height_strips);
+    single.set_HeightTolerance(rules.height_tolerance);
+    single.set_NumberOfStages(rules.stages);
+    single.set_StagedPlacementVariant(rules.staged_placement);
+    single.set_StagedFinishVariant(rules.staged_finish);
+    single.set_MinimalUsefulSize(rules.minimal_useful_size);
+    single.set_PreferLargeRemnant(rules.prefer_large_remnant);
+    single.set_Seed(seed);
+    single.set_Trims(s.trim_y0, s.trim_x0, s.trim_yW, s.trim_xL);
+    single.SetHoles(s.holes);
+}
 
 bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>& pieces,
                             const std::vector<stock2d>& stock, const repack_rules& rules,

@@ -24,6 +24,10 @@ struct repack_rules {
     int32_t stall_limit = 5;
 };
 
+// Sets the single-sheet optimiser up to lay out stock s under the rules.
+void ConfigureSheetSearch(TCutSingleSheet2D& single, const stock2d& s, const repack_rules& rules, uint32_t seed,
+                          int32_t iterations);
+
 struct improvement_settings {
     int32_t work = 0;          // repack attempts allowed
     int32_t iterations = 1;    // iteration count of every sheet search

@@ -4,32 +4,9 @@
 #include <cmath>
 
 #include "engine/stavora_2d.h"
+#include "job_records.h"
 
 namespace {
-
-part_as_number_2d Part(fractional_double length, fractional_double width, int quantity, const wchar_t* material,
-                       const wchar_t* label = L"")
-{
-    part_as_number_2d p;
-    p.length = length;
-    p.width = width;
-    p.quantity = quantity;
-    p.material = material;
-    p.label = label;
-    return p;
-}
-
-stock_as_number_2d Sheet(fractional_double length, fractional_double width, int quantity, const wchar_t* material,
-                         const wchar_t* label = L"sheet")
-{
-    stock_as_number_2d s;
-    s.length = length;
-    s.width = width;
-    s.quantity = quantity;
-    s.material = material;
-    s.label = label;
-    return s;
-}
 
 struct Job {
     parts_array_2d parts;

@@ -7,30 +7,9 @@
 #include <vector>
 
 #include "engine/stavora_2d.h"
+#include "job_records.h"
 
 namespace {
-
-part_as_number_2d Part(double length, double width, int32_t quantity, const wchar_t* material = L"")
-{
-    part_as_number_2d p;
-    p.length = length;
-    p.width = width;
-    p.quantity = quantity;
-    p.material = material;
-    return p;
-}
-
-stock_as_number_2d Stock(double length, double width, int32_t quantity, const wchar_t* label,
-                         const wchar_t* material = L"")
-{
-    stock_as_number_2d s;
-    s.length = length;
-    s.width = width;
-    s.quantity = quantity;
-    s.label = label;
-    s.material = material;
-    return s;
-}
 
 struct job {
     parts_array_2d parts;
@@ -77,8 +56,8 @@ TEST(TrustedResults, EachLayoutIsChargedToItsOwnStockRecord)
     {
         charge_case c{"two 800 x 800 records of one sheet each", {}, {{L"plain", 1}, {L"trimmed", 1}}, 0.0};
         c.input.parts.Append(Part(700, 700, 2));
-        c.input.stock.Append(Stock(800, 800, 1, L"plain"));
-        stock_as_number_2d trimmed = Stock(800, 800, 1, L"trimmed");
+        c.input.stock.Append(Sheet(800, 800, 1, L"", L"plain"));
+        stock_as_number_2d trimmed = Sheet(800, 800, 1, L"", L"trimmed");
         trimmed.trim_right = 50.0;
         trimmed.trim_bottom = 50.0;
         c.input.stock.Append(trimmed);
@@ -87,8 +66,8 @@ TEST(TrustedResults, EachLayoutIsChargedToItsOwnStockRecord)
     {
         charge_case c{"the same sheet size at two prices", {}, {{L"A", 1}, {L"B", 1}}, 1.09e8};
         c.input.parts.Append(Part(1000, 1000, 2));
-        c.input.stock.Append(Stock(1000, 1000, 1, L"A"));
-        c.input.stock.Append(Stock(1000, 1000, 1, L"B"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"A"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"B"));
         c.input.stock[0].price = 10.0;
         c.input.stock[1].price = 99.0;
         cases.push_back(c);
@@ -96,8 +75,8 @@ TEST(TrustedResults, EachLayoutIsChargedToItsOwnStockRecord)
     {
         charge_case c{"two 6000 bar records of one bar each", {}, {{L"first", 1}, {L"second", 1}}, 2.0 * 7.0};
         c.input.parts.Append(Part(4000, 0, 2));
-        c.input.stock.Append(Stock(6000, 0, 1, L"first"));
-        c.input.stock.Append(Stock(6000, 0, 1, L"second"));
+        c.input.stock.Append(Sheet(6000, 0, 1, L"", L"first"));
+        c.input.stock.Append(Sheet(6000, 0, 1, L"", L"second"));
         c.input.stock[0].price = 7.0;
         c.input.stock[1].price = 7.0;
         cases.push_back(c);
@@ -126,10 +105,10 @@ TEST(TrustedResults, NoPieceIsLeftBesideFreeStockThatTakesIt)
     {
         free_stock_case c{"a trimmed sheet listed before a plain one of the same size", {}, L"plain"};
         c.input.parts.Append(Part(950, 950, 1));
-        stock_as_number_2d trimmed = Stock(1000, 1000, 1, L"trimmed");
+        stock_as_number_2d trimmed = Sheet(1000, 1000, 1, L"", L"trimmed");
         trimmed.trim_top = trimmed.trim_left = trimmed.trim_bottom = trimmed.trim_right = 100.0;
         c.input.stock.Append(trimmed);
-        c.input.stock.Append(Stock(1000, 1000, 1, L"plain"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"plain"));
         cases.push_back(c);
     }
     {
@@ -137,8 +116,8 @@ TEST(TrustedResults, NoPieceIsLeftBesideFreeStockThatTakesIt)
         part_as_number_2d part = Part(900, 400, 1);
         part.grain = 1;
         c.input.parts.Append(part);
-        c.input.stock.Append(Stock(1000, 500, 1, L"grain 2"));
-        c.input.stock.Append(Stock(1000, 500, 1, L"grain 1"));
+        c.input.stock.Append(Sheet(1000, 500, 1, L"", L"grain 2"));
+        c.input.stock.Append(Sheet(1000, 500, 1, L"", L"grain 1"));
         c.input.stock[0].grain = 2;
         c.input.stock[1].grain = 1;
         cases.push_back(c);
@@ -146,8 +125,8 @@ TEST(TrustedResults, NoPieceIsLeftBesideFreeStockThatTakesIt)
     {
         free_stock_case c{"cuts too long on the first priority, a smaller sheet next", {}, L"small"};
         c.input.parts.Append(Part(300, 200, 3));
-        c.input.stock.Append(Stock(2440, 1220, 1, L"large"));
-        c.input.stock.Append(Stock(800, 800, 1, L"small"));
+        c.input.stock.Append(Sheet(2440, 1220, 1, L"", L"large"));
+        c.input.stock.Append(Sheet(800, 800, 1, L"", L"small"));
         c.input.stock[1].priority = 1;
         c.input.parameters.maximal_cut_length = 1000.0;
         cases.push_back(c);
@@ -155,10 +134,10 @@ TEST(TrustedResults, NoPieceIsLeftBesideFreeStockThatTakesIt)
     {
         free_stock_case c{"a piece reaching into the far trims of a sheet with four trims", {}, L"plain"};
         c.input.parts.Append(Part(988, 500, 1));
-        stock_as_number_2d trimmed = Stock(1000, 1000, 1, L"trimmed");
+        stock_as_number_2d trimmed = Sheet(1000, 1000, 1, L"", L"trimmed");
         trimmed.trim_top = trimmed.trim_left = trimmed.trim_bottom = trimmed.trim_right = 10.0;
         c.input.stock.Append(trimmed);
-        c.input.stock.Append(Stock(1000, 1000, 1, L"plain"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"plain"));
         c.input.parameters.cutter_thickness = 4.0;
         cases.push_back(c);
     }
@@ -190,14 +169,14 @@ TEST(TrustedResults, FailuresAreNeverReportedAsSuccess)
     {
         status_case c{"a part too thin for a sheet and not thin enough for a bar", {}, kRunNotAllPlaced, L""};
         c.input.parts.Append(Part(500, 0.0000015, 1));
-        c.input.stock.Append(Stock(1000, 1000, 1, L"sheet"));
-        c.input.stock.Append(Stock(6000, 0, 1, L"bar"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"sheet"));
+        c.input.stock.Append(Sheet(6000, 0, 1, L"", L"bar"));
         cases.push_back(c);
     }
     {
         status_case c{"two billion of one part", {}, kRunRefused, L"Parts, row 1: quantity 2000000000"};
         c.input.parts.Append(Part(500, 400, 2'000'000'000));
-        c.input.stock.Append(Stock(1000, 1000, 1, L"sheet"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"", L"sheet"));
         cases.push_back(c);
     }
     {
@@ -205,14 +184,14 @@ TEST(TrustedResults, FailuresAreNeverReportedAsSuccess)
         c.input.parts.Append(Part(500, 400, 600'000, L"oak"));
         c.input.parts.Append(Part(500, 400, 600'000, L"pine"));
         c.input.parts.Append(Part(500, 400, 600'000, L"OAK"));
-        c.input.stock.Append(Stock(1000, 1000, 1, L"sheet", L"oak"));
+        c.input.stock.Append(Sheet(1000, 1000, 1, L"oak", L"sheet"));
         cases.push_back(c);
     }
     {
         status_case c{"quantities adding past the 32-bit counts", {}, kRunRefused, L"Stock, row 2:"};
         c.input.parts.Append(Part(500, 400, 1));
-        c.input.stock.Append(Stock(1000, 1000, 2'000'000'000, L"sheet"));
-        c.input.stock.Append(Stock(1000, 1000, 2'000'000'000, L"sheet"));
+        c.input.stock.Append(Sheet(1000, 1000, 2'000'000'000, L"", L"sheet"));
+        c.input.stock.Append(Sheet(1000, 1000, 2'000'000'000, L"", L"sheet"));
         c.input.stock[0].useit = 0;
         cases.push_back(c);
     }
@@ -237,8 +216,8 @@ TEST(TrustedResults, BarGroupsCutOnlyTheirOwnPiecesAndCostInUserUnits)
     job input;
     input.parts.Append(Part(1000.5, 0, 2, L"pine"));
     input.parts.Append(Part(800, 0, 0, L"oak"));
-    input.stock.Append(Stock(6000, 0, 1, L"pine bar", L"pine"));
-    input.stock.Append(Stock(6000, 0, 1, L"oak bar", L"oak"));
+    input.stock.Append(Sheet(6000, 0, 1, L"pine", L"pine bar"));
+    input.stock.Append(Sheet(6000, 0, 1, L"oak", L"oak bar"));
     stavora_2d facade;
     EXPECT_EQ(RunJob(facade, input).status, kRunAllPlaced);
     ASSERT_EQ(facade.solutions_1d.Count(), 1);
