@@ -161,52 +161,68 @@ void TCutSingleSheet2D::SelectPieces()
         if (p.length != selected_.front().length || p.width != selected_.front().width) all_identical_ = false;
 }
 
-void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
+sheet_geometry TCutSingleSheet2D::SearchGeometry(sheet_strategy strategy, bool& moved_x, bool& moved_y) const
 {
-    if (!stop_) return;
-    running_ = strategy;
-    const int32_t max_cut = (max_cut_set_ && max_cut_ > 0) ? max_cut_ : std::max(length_, width_);
+    sheet_geometry g = SheetGeometry();
+    g.max_cut = (max_cut_set_ && max_cut_ > 0) ? max_cut_ : std::max(length_, width_);
+    g.minimal_useful_size = minimal_useful_size_;
+    g.holes = holes_;
+    // The search works from the origin corner: a lone near trim moves to the far edge.
+    moved_y = moved_x = false;
+    if (strategy != sheet_strategy::nested) {
+        if (g.trim_y0 > 0 && g.trim_yW == 0) {
+            g.trim_yW = g.trim_y0;
+            g.trim_y0 = 0;
+            for (hole2d& h : g.holes) {
+                const int32_t y1 = width_ - h.y2, y2 = width_ - h.y1;
+                h.y1 = y1;
+                h.y2 = y2;
+            }
+            moved_y = true;
+        }
+        if (g.trim_x0 > 0 && g.trim_xL == 0) {
+            g.trim_xL = g.trim_x0;
+            g.trim_x0 = 0;
+            for (hole2d& h : g.holes) {
+                const int32_t x1 = length_ - h.x2, x2 = length_ - h.x1;
+                h.x1 = x1;
+                h.x2 = x2;
+            }
+            moved_x = true;
+        }
+    }
+    g.BuildHoleLists();
+    return g;
+}
+
+sheet_geometry TCutSingleSheet2D::GuillotineGeometry() const
+{
+    bool moved_x = false, moved_y = false;
+    return SearchGeometry(sheet_strategy::guillotine, moved_x, moved_y);
+}
+
+void TCutSingleSheet2D::StartLayout()
+{
     layout_.Clear();
     layout_.length = length_;
     layout_.width = width_;
     layout_.capacity = LoadedCount();
     layout_.repetition.assign(static_cast<size_t>(LoadedCount()), -1);
+}
+
+void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
+{
+    if (!stop_) return;
+    running_ = strategy;
+    StartLayout();
 
     SelectPieces();
     if (selected_.empty()) {
         layout_.wastes.push_back(waste2d::Spanning(0, 0, length_, width_));
         layout_.waste.Add(layout_.wastes.back().area());
     } else {
-        sheet_geometry g = SheetGeometry();
-        g.max_cut = max_cut;
-        g.minimal_useful_size = minimal_useful_size_;
-        g.holes = holes_;
-        // The search works from the origin corner: a lone near trim moves to the far edge.
-        bool moved_y = false, moved_x = false;
-        if (strategy != sheet_strategy::nested) {
-            if (g.trim_y0 > 0 && g.trim_yW == 0) {
-                g.trim_yW = g.trim_y0;
-                g.trim_y0 = 0;
-                for (hole2d& h : g.holes) {
-                    const int32_t y1 = width_ - h.y2, y2 = width_ - h.y1;
-                    h.y1 = y1;
-                    h.y2 = y2;
-                }
-                moved_y = true;
-            }
-            if (g.trim_x0 > 0 && g.trim_xL == 0) {
-                g.trim_xL = g.trim_x0;
-                g.trim_x0 = 0;
-                for (hole2d& h : g.holes) {
-                    const int32_t x1 = length_ - h.x2, x2 = length_ - h.x1;
-                    h.x1 = x1;
-                    h.x2 = x2;
-                }
-                moved_x = true;
-            }
-        }
-        g.BuildHoleLists();
-
+        bool moved_x = false, moved_y = false;
+        const sheet_geometry g = SearchGeometry(strategy, moved_x, moved_y);
         // Each strategy searches on the selected pieces and leaves its best layout in layout_ (TakeBest).
         switch (strategy) {
         case sheet_strategy::guillotine:
@@ -222,8 +238,11 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
         if (moved_y) Mirror(false, width_);
         if (moved_x) Mirror(true, length_);
     }
+    FinishLayout(strategy);
+}
 
-    // Finish the layout.
+void TCutSingleSheet2D::FinishLayout(sheet_strategy strategy)
+{
     layout_.wastes.erase(std::remove_if(layout_.wastes.begin(), layout_.wastes.end(),
                                         [](const waste2d& w) { return w.extent_x < 1 || w.extent_y < 1; }),
                          layout_.wastes.end());
@@ -243,6 +262,42 @@ void TCutSingleSheet2D::Run(sheet_strategy strategy, int32_t strategy_index)
     stop_ = true;
     max_cut_set_ = false;
     if (on_layout_) on_layout_();
+}
+
+void TCutSingleSheet2D::RunGenome(const std::vector<uint8_t>& turn, const std::vector<uint8_t>& direction,
+                                  int32_t variant)
+{
+    if (!stop_) return;
+    running_ = sheet_strategy::guillotine;
+    StartLayout();
+    const int32_t n = LoadedCount();
+    selected_ = loaded_;
+    selected_to_loaded_.resize(static_cast<size_t>(n));
+    std::iota(selected_to_loaded_.begin(), selected_to_loaded_.end(), 0);
+    piece_bound_ = n;
+    if (n == 0) {
+        layout_.wastes.push_back(waste2d::Spanning(0, 0, length_, width_));
+        layout_.waste.Add(layout_.wastes.back().area());
+    } else {
+        bool moved_x = false, moved_y = false;
+        const sheet_geometry g = SearchGeometry(sheet_strategy::guillotine, moved_x, moved_y);
+        decode_input input;
+        input.Build(selected_, n);
+        Cut2DXChromosomeGuillotine ind;
+        ind.Size(n, n, input.group_count());
+        ind.length = length_;
+        ind.width = width_;
+        std::iota(ind.order.begin(), ind.order.end(), 0);
+        std::copy(turn.begin(), turn.begin() + n, ind.turn.begin());
+        std::copy(direction.begin(), direction.begin() + n, ind.direction.begin());
+        ind.variant = variant;
+        ind.RecomputeRuns(selected_);
+        DecodeGuillotine(ind, input, g);
+        TakeBest(ind);
+        if (moved_y) Mirror(false, width_);
+        if (moved_x) Mirror(true, length_);
+    }
+    FinishLayout(sheet_strategy::guillotine);
 }
 
 void TCutSingleSheet2D::RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry)

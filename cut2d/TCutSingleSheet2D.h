@@ -62,6 +62,11 @@ public:
 
     // Runs one strategy; the layout callback is called once with the finished layout.
     void Run(sheet_strategy strategy, int32_t strategy_index);
+    // Lays the loaded pieces out once, in load order, by the guillotine decoder with these turn and
+    // split flags (per loaded piece) and decoder variant; finished as Run finishes a layout.
+    void RunGenome(const std::vector<uint8_t>& turn, const std::vector<uint8_t>& direction, int32_t variant);
+    // The sheet as the guillotine decoder sees it (trims moved to the far edges, cut limit, holes).
+    sheet_geometry GuillotineGeometry() const;
     void Stop();
     bool Improved() const;
     bool Idle() const { return stop_; }
@@ -80,6 +85,9 @@ public:
 private:
     // The sheet with its kerf, breakages and trims; no cut limit, no holes.
     sheet_geometry SheetGeometry() const;
+    sheet_geometry SearchGeometry(sheet_strategy strategy, bool& moved_x, bool& moved_y) const;
+    void StartLayout();
+    void FinishLayout(sheet_strategy strategy);
     void SelectPieces();
     void RunGuillotine(int32_t strategy_index, const sheet_geometry& geometry);
     void SetSearchSettings(search_settings& settings, int32_t strategy_index) const;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <numeric>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
+#include "goal_search.h"
 #include "sheet_geometry.h"
 #include "util/tolerance.h"
 
@@ -188,37 +190,7 @@ private:
 
     std::unique_ptr<Chromosome> TakeLayout(int32_t stock_index) const
     {
-        const Cut2DXChromosome& lay = single_.Layout();
-        auto sheet = std::make_unique<Chromosome>();
-        sheet->length = lay.length;
-        sheet->width = lay.width;
-        sheet->capacity = lay.capacity;
-        sheet->stock_index = stock_index;
-        if (lay.pieces.empty() || lay.row_piece.empty()) return sheet;
-        sheet->pieces = lay.pieces;
-        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
-            const part2d& lp = single_.LoadedPiece(lay.row_piece[0][j]);
-            sheet->pieces[j].piece_index = lp.index;
-            sheet->pieces[j].data = lp.data;
-            sheet->pieces[j].turned = lay.row_turned[0][j];
-        }
-        sheet->cuts = lay.cuts;
-        sheet->wastes = lay.wastes;
-        sheet->used_length = lay.used_length;
-        sheet->used_width = lay.used_width;
-        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
-            const placed_piece2d& pp = sheet->pieces[j];
-            sheet->profile.Add(loaded_priority_[static_cast<size_t>(lay.row_piece[0][j])],
-                               static_cast<double>(pp.x2 - pp.x1) * (pp.y2 - pp.y1));
-        }
-        sheet->used_area = lay.used_area;
-        const double area = SheetArea(lay);
-        sheet->utilisation = area > 0 ? lay.used_area * 100.0 / area : 0.0;
-        sheet->largest_waste = lay.waste.largest;
-        sheet->second_waste = lay.waste.second;
-        sheet->third_waste = lay.waste.third;
-        sheet->RecomputeTotals(rules_.minimal_useful_size);
-        return sheet;
+        return SheetFromLayout(single_, stock_index, loaded_priority_, rules_.minimal_useful_size);
     }
 
     const std::vector<part2d>& pieces_;
@@ -360,6 +332,18 @@ private:
     bool quit_ = false;
 };
 
+int32_t GoalMovesPerWork()
+{
+    const char* e = std::getenv("GOAL_MOVES");
+    return e ? std::atoi(e) : 10;
+}
+
+int32_t OldWorkPercent()
+{
+    const char* e = std::getenv("OLD_WORK");
+    return e ? std::atoi(e) : 0;
+}
+
 double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
 {
     double s = 0.0;
@@ -368,6 +352,42 @@ double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
 }
 
 }  // namespace
+
+std::unique_ptr<Chromosome> SheetFromLayout(const TCutSingleSheet2D& single, int32_t stock_index,
+                                            const std::vector<int32_t>& loaded_priority, int32_t minimal_useful_size)
+{
+    const Cut2DXChromosome& lay = single.Layout();
+    auto sheet = std::make_unique<Chromosome>();
+    sheet->length = lay.length;
+    sheet->width = lay.width;
+    sheet->capacity = lay.capacity;
+    sheet->stock_index = stock_index;
+    if (lay.pieces.empty() || lay.row_piece.empty()) return sheet;
+    sheet->pieces = lay.pieces;
+    for (size_t j = 0; j < sheet->pieces.size(); ++j) {
+        const part2d& lp = single.LoadedPiece(lay.row_piece[0][j]);
+        sheet->pieces[j].piece_index = lp.index;
+        sheet->pieces[j].data = lp.data;
+        sheet->pieces[j].turned = lay.row_turned[0][j];
+    }
+    sheet->cuts = lay.cuts;
+    sheet->wastes = lay.wastes;
+    sheet->used_length = lay.used_length;
+    sheet->used_width = lay.used_width;
+    for (size_t j = 0; j < sheet->pieces.size(); ++j) {
+        const placed_piece2d& pp = sheet->pieces[j];
+        sheet->profile.Add(loaded_priority[static_cast<size_t>(lay.row_piece[0][j])],
+                           static_cast<double>(pp.x2 - pp.x1) * (pp.y2 - pp.y1));
+    }
+    sheet->used_area = lay.used_area;
+    const double area = SheetArea(lay);
+    sheet->utilisation = area > 0 ? lay.used_area * 100.0 / area : 0.0;
+    sheet->largest_waste = lay.waste.largest;
+    sheet->second_waste = lay.waste.second;
+    sheet->third_waste = lay.waste.third;
+    sheet->RecomputeTotals(minimal_useful_size);
+    return sheet;
+}
 
 void ConfigureSheetSearch(TCutSingleSheet2D& single, const stock2d& s, const repack_rules& rules, uint32_t seed,
                           int32_t iterations)
@@ -403,10 +423,22 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     std::vector<int32_t> stock_position(stock.size(), -1), piece_position(pieces.size(), -1);
     for (size_t p = 0; p < stock.size(); ++p) stock_position[static_cast<size_t>(stock[p].index)] = static_cast<int32_t>(p);
     for (size_t p = 0; p < pieces.size(); ++p) piece_position[static_cast<size_t>(pieces[p].index)] = static_cast<int32_t>(p);
-    std::vector<uint8_t> stock_free(stock.size(), 1);
-    for (const auto& c : sheets) stock_free[static_cast<size_t>(stock_position[static_cast<size_t>(c->stock_index)])] = 0;
     double first_area = 0.0;
     for (const auto& c : sheets) first_area += SheetArea(*c);
+    int32_t old_work = settings.work;
+    if (rules.strategy == sheet_strategy::guillotine) {
+        old_work = static_cast<int32_t>(static_cast<int64_t>(settings.work) * OldWorkPercent() / 100);
+        goal_settings goal;
+        goal.moves = static_cast<int64_t>(settings.work) * GoalMovesPerWork();
+        goal.seed = settings.seed;
+        goal.threads = settings.threads;
+        goal.time_limit = settings.time_limit;
+        goal.sheet_bound = settings.one_stock_size ? settings.sheet_bound : 0;
+        goal.stop = settings.stop;
+        GoalDrivenSearch(sheets, pieces, stock, rules, goal);
+    }
+    std::vector<uint8_t> stock_free(stock.size(), 1);
+    for (const auto& c : sheets) stock_free[static_cast<size_t>(stock_position[static_cast<size_t>(c->stock_index)])] = 0;
     bool several_sizes = false;
     for (const stock2d& s : stock)
         if (s.length != stock.front().length || s.width != stock.front().width) several_sizes = true;
@@ -444,7 +476,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     std::unique_ptr<round_workers> workers;
     if (threads > 1) workers = std::make_unique<round_workers>(threads - 1, work);
 
-    for (uint32_t round = 0; progress.work_done < settings.work; ++round) {
+    for (uint32_t round = 0; progress.work_done < old_work; ++round) {
         const int32_t n = static_cast<int32_t>(sheets.size());
         if (n < (several_sizes ? 1 : 2)) break;
         if (settings.one_stock_size && n <= settings.sheet_bound) break;

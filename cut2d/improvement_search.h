@@ -28,6 +28,11 @@ struct repack_rules {
 void ConfigureSheetSearch(TCutSingleSheet2D& single, const stock2d& s, const repack_rules& rules, uint32_t seed,
                           int32_t iterations);
 
+// The single-sheet optimiser's finished layout as a sheet of a solution; loaded_priority holds the real
+// priority of every loaded piece.
+std::unique_ptr<Chromosome> SheetFromLayout(const TCutSingleSheet2D& single, int32_t stock_index,
+                                            const std::vector<int32_t>& loaded_priority, int32_t minimal_useful_size);
+
 struct improvement_settings {
     int32_t work = 0;          // repack attempts allowed
     int32_t iterations = 1;    // iteration count of every sheet search

@@ -31,6 +31,7 @@ struct run_figures : result_figures {
 void (TCut2D::*g_start)() = &TCut2D::StartGuillotine;
 cut2d_effort g_effort = cut2d_effort::normal;
 int32_t g_threads = 0;
+bool g_verbose = false;
 
 run_figures RunJob(const cut_job& job)
 {
@@ -220,7 +221,7 @@ std::map<std::string, int> ReadBest(const std::string& file)
     return best;
 }
 
-int ClassBenchmark(const std::string& dir, int only_class)
+int ClassBenchmark(const std::string& dir, const std::vector<int>& only_classes)
 {
     const auto three_stage = ReadBest(dir + "/data_bin_packing_3nhr.csv");
     const auto free_form = ReadBest(dir + "/data_bin_packing_rotation.csv");
@@ -229,7 +230,7 @@ int ClassBenchmark(const std::string& dir, int only_class)
     int total_ours = 0, total_three = 0, total_free = 0, failures = 0;
     double total_time = 0.0;
     for (int cls = 1; cls <= 10; ++cls) {
-        if (only_class > 0 && cls != only_class) continue;
+        if (!only_classes.empty() && std::find(only_classes.begin(), only_classes.end(), cls) == only_classes.end()) continue;
         char name[32];
         std::snprintf(name, sizeof name, "Class_%02d.2bp", cls);
         std::ifstream in(dir + "/" + name);
@@ -278,6 +279,9 @@ int ClassBenchmark(const std::string& dir, int only_class)
             }
             auto t = three_stage.find(key);
             auto g = free_form.find(key);
+            if (g_verbose)
+                std::printf("  %-24s %4d %4d %4d %7.2f\n", key, f.sheets, t == three_stage.end() ? 0 : t->second,
+                            f.lower_bound, f.seconds);
             three += t == three_stage.end() ? 0 : t->second;
             free_best += g == free_form.end() ? 0 : g->second;
             // A bound above a known layout is no bound.
@@ -308,12 +312,17 @@ int main(int argc, char** argv)
 {
     std::string classes;
     bool workshop = false;
-    int only_class = 0, only_pieces = 0;
+    std::vector<int> only_classes;
+    int only_pieces = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--classes") == 0 && i + 1 < argc)
             classes = argv[++i];
         else if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc)
-            only_class = std::atoi(argv[++i]);
+            for (const char* c = argv[++i]; *c;) {  // one class or a list: 3,7,8
+                only_classes.push_back(std::atoi(c));
+                while (*c && *c != ',') ++c;
+                if (*c) ++c;
+            }
         else if (std::strcmp(argv[i], "--effort") == 0 && i + 1 < argc) {
             const std::string e = argv[++i];
             if (e == "quick")
@@ -327,6 +336,8 @@ int main(int argc, char** argv)
         }
         else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
             g_threads = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--verbose") == 0)
+            g_verbose = true;
         else if (std::strcmp(argv[i], "--workshop") == 0)
             workshop = true;
         else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
@@ -343,10 +354,10 @@ int main(int argc, char** argv)
             }
         }
         else {
-            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--effort quick|normal|thorough] [--threads N] [--pieces N] [--workshop] [--classes DIR [--class N]]\n");
+            std::fprintf(stderr, "usage: bench_cut2d [--start guillotine|staged|nested] [--effort quick|normal|thorough] [--threads N] [--pieces N] [--workshop] [--classes DIR [--class N[,N...]] [--verbose]]\n");
             return 2;
         }
     }
     if (workshop) return WorkshopBenchmark();
-    return classes.empty() ? GeneratedBenchmark(only_pieces) : ClassBenchmark(classes, only_class);
+    return classes.empty() ? GeneratedBenchmark(only_pieces) : ClassBenchmark(classes, only_classes);
 }
