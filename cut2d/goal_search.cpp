@@ -1,6 +1,7 @@
 #include "goal_search.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -15,20 +16,25 @@ namespace {
 
 // Chains searched side by side; fixed so that the result does not depend on the thread count.
 constexpr int32_t kChains = 2;
-// Moves of every chain between two meetings, where all chains go on from the best one.
-constexpr int32_t kEpoch = 250;
+// Work of every chain between two meetings, where all chains go on from the best one.
+constexpr int64_t kEpoch = 12000;
 // Most sheets one ruin touches, and most pieces it takes from one of them.
 constexpr int32_t kMostRuined = 3;
 constexpr int32_t kMostRemoved = 5;
 // Most sheets that may lay themselves out again around a piece no free rectangle takes.
-constexpr int32_t kMostRelaid = 3;
+const int32_t kMostRelaid = std::getenv("RELAY_SHEETS") ? std::atoi(std::getenv("RELAY_SHEETS")) : 1;
 // Places tried in the order of a sheet that lays itself out again.
-constexpr int32_t kRelayTries = 3;
+const int32_t kRelayTries = std::getenv("RELAY_TRIES") ? std::atoi(std::getenv("RELAY_TRIES")) : 3;
 
 int32_t LateAcceptance()
 {
     const char* e = std::getenv("GOAL_LAHC");
     return std::max(1, e ? std::atoi(e) : 20);
+}
+uint32_t ReshufflePercent()
+{
+    const char* e = std::getenv("GOAL_RESHUFFLE");
+    return static_cast<uint32_t>(e ? std::atoi(e) : 10);
 }
 uint32_t PerturbPercent()
 {
@@ -64,6 +70,42 @@ struct stock_kind {
     double area = 0.0;
 };
 
+// The largest free rectangles of a layout: a piece that none of them takes is not tried.
+struct free_rects {
+    static constexpr int32_t kKept = 8;
+    int32_t count = 0;
+    std::array<int32_t, kKept> x{}, y{};
+    std::array<int64_t, kKept> area{};
+
+    void Clear() { count = 0; }
+    void Add(int32_t ex, int32_t ey)
+    {
+        const int64_t a = int64_t{ex} * ey;
+        if (count == kKept && a <= area[kKept - 1]) return;
+        int32_t i = count < kKept ? count++ : kKept - 1;
+        for (; i > 0 && area[static_cast<size_t>(i - 1)] < a; --i) {
+            x[static_cast<size_t>(i)] = x[static_cast<size_t>(i - 1)];
+            y[static_cast<size_t>(i)] = y[static_cast<size_t>(i - 1)];
+            area[static_cast<size_t>(i)] = area[static_cast<size_t>(i - 1)];
+        }
+        x[static_cast<size_t>(i)] = ex;
+        y[static_cast<size_t>(i)] = ey;
+        area[static_cast<size_t>(i)] = a;
+    }
+    bool MayTake(int32_t px, int32_t py, bool may_turn) const
+    {
+        const int64_t a = int64_t{px} * py;
+        // Smaller rectangles were not kept: they may take it.
+        if (count == kKept && a <= area[kKept - 1]) return true;
+        for (int32_t i = 0; i < count; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            if (area[k] < a) break;
+            if ((px <= x[k] && py <= y[k]) || (may_turn && py <= x[k] && px <= y[k])) return true;
+        }
+        return false;
+    }
+};
+
 // A sheet as the search keeps it: its pieces in decoding order with the genome that lays them all out.
 struct goal_sheet {
     int32_t stock = -1, kind = 0;
@@ -73,8 +115,7 @@ struct goal_sheet {
     std::vector<uint8_t> turn, dir;
     int32_t variant = 0;
     double used = 0.0;
-    int32_t max_x = 0, max_y = 0;  // largest free extents, for a quick test before decoding
-    int64_t max_area = 0;
+    free_rects free;  // for a quick test before decoding
 };
 
 // What every chain reads.
@@ -92,13 +133,16 @@ struct goal_job {
 class sheet_decoder {
 public:
     // Lays the sheet out by its genome; true when every piece is placed. Updates its free extents.
+    int64_t calls = 0;
+    int64_t work = 0;  // pieces decoded: the measure of the search's work
     bool Decode(goal_sheet& s, const stock_kind& k)
     {
+        ++calls;
+        work += static_cast<int64_t>(s.items.size()) + 1;
         const int32_t n = static_cast<int32_t>(s.items.size());
         if (n == 0) {
-            s.max_x = k.geometry.length;
-            s.max_y = k.geometry.width;
-            s.max_area = int64_t{s.max_x} * s.max_y;
+            s.free.Clear();
+            s.free.Add(k.geometry.length, k.geometry.width);
             return true;
         }
         selected_.clear();
@@ -113,7 +157,11 @@ public:
         ind_.variant = s.variant;
         ind_.RecomputeRuns(selected_);
         DecodeGuillotine(ind_, input_, k.geometry);
-        LargestFreeExtents(ind_, s.max_x, s.max_y, s.max_area);
+        s.free.Clear();
+        for (int32_t r = 0; r < ind_.rect_count; ++r) {
+            const waste2d& w = ind_.rects[static_cast<size_t>(r)];
+            if (w.extent_x > 0 && w.extent_y > 0) s.free.Add(w.extent_x, w.extent_y);
+        }
         return ind_.piece_count == n;
     }
     bool Unplaced(size_t i) const { return ind_.unplaced[i] != 0; }
@@ -151,13 +199,19 @@ public:
         history_ = o.history_;
         move_count_ = o.move_count_;
     }
-    // Runs up to count moves; stops early at the bound or when nothing is left to try.
-    void Run(int32_t count)
+    // Moves until its work reaches the target; stops early at the bound or when nothing is left to try.
+    void Run(int64_t target)
     {
-        for (int32_t i = 0; i < count && !done_; ++i) Move();
+        while (decoder_.work < target && !done_) Move();
     }
     bool done() const { return done_; }
     double best_area() const { return best_area_; }
+    int32_t SheetsSaved(int32_t first) const
+    {
+        int32_t n = 0;
+        for (const goal_sheet& s : best_) n += s.items.empty() ? 0 : 1;
+        return first - n;
+    }
     const std::vector<goal_sheet>& best() const { return best_; }
     // Orders chains: the best complete solution, then how close the current one is to its goal.
     bool Before(const goal_chain& o) const
@@ -198,6 +252,9 @@ public:
     int64_t accepted_ = 0;
     bool goal_changed_ = false;
     size_t pool_size() const { return state_.pool.size(); }
+    int64_t decodes() const { return decoder_.calls; }
+    int64_t stat_[5] = {0, 0, 0, 0, 0};
+    int64_t moves() const { return move_count_; }
 private:
     std::vector<int32_t> order_, scratch_;
     std::vector<uint8_t> mark_;
@@ -206,15 +263,9 @@ private:
 };
 
 struct free_extents {
-    int32_t x, y;
-    int64_t area;
-    explicit free_extents(const goal_sheet& s) : x(s.max_x), y(s.max_y), area(s.max_area) {}
-    void Restore(goal_sheet& s) const
-    {
-        s.max_x = x;
-        s.max_y = y;
-        s.max_area = area;
-    }
+    free_rects free;
+    explicit free_extents(const goal_sheet& s) : free(s.free) {}
+    void Restore(goal_sheet& s) const { s.free = free; }
 };
 
 void goal_chain::SetUsed(goal_sheet& s) const
@@ -231,7 +282,7 @@ void goal_chain::Settle(goal_sheet& s)
         std::fill(s.turn.begin(), s.turn.end(), uint8_t{0});
         s.decodable = true;
     }
-    while (!decoder_.Decode(s, KindOf(s))) {
+    while (!(++stat_[0], decoder_.Decode(s, KindOf(s)))) {
         size_t kept = 0;
         for (size_t i = 0; i < s.items.size(); ++i) {
             if (decoder_.Unplaced(i)) {
@@ -255,9 +306,7 @@ bool goal_chain::Fits(const goal_sheet& s, int32_t q) const
     const stock_kind& k = KindOf(s);
     if (!k.loadable[static_cast<size_t>(q)] || !s.decodable) return false;
     const part2d& p = k.loaded[static_cast<size_t>(q)];
-    if (int64_t{p.length} * p.width > s.max_area) return false;
-    if (p.length <= s.max_x && p.width <= s.max_y) return true;
-    return p.may_rotate == 1 && p.width <= s.max_x && p.length <= s.max_y;
+    return s.free.MayTake(p.length, p.width, p.may_rotate == 1);
 }
 
 bool goal_chain::TryAppend(goal_sheet& s, int32_t q, uint8_t dir)
@@ -266,7 +315,8 @@ bool goal_chain::TryAppend(goal_sheet& s, int32_t q, uint8_t dir)
     s.items.push_back(q);
     s.turn.push_back(0);
     s.dir.push_back(dir);
-    if (decoder_.Decode(s, KindOf(s))) return true;
+    if (decoder_.Decode(s, KindOf(s))) { ++stat_[1]; return true; }
+    ++stat_[2];
     s.items.pop_back();
     s.turn.pop_back();
     s.dir.pop_back();
@@ -294,7 +344,8 @@ bool goal_chain::TryRelay(goal_sheet& s, int32_t q)
                       static_cast<uint8_t>(attempt == 0 || !may_turn ? 0 : random_.Below(2)));
         s.dir.insert(s.dir.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(random_.Below(2)));
         if (random_.Chance(30)) s.variant ^= 1;
-        if (decoder_.Decode(s, KindOf(s))) return true;
+        if (decoder_.Decode(s, KindOf(s))) { ++stat_[3]; return true; }
+        ++stat_[4];
         s.variant = variant;
         s.items.erase(s.items.begin() + static_cast<std::ptrdiff_t>(at));
         s.turn.erase(s.turn.begin() + static_cast<std::ptrdiff_t>(at));
@@ -397,8 +448,27 @@ void goal_chain::Ruin()
         s.items.resize(kept);
         s.turn.resize(kept);
         s.dir.resize(kept);
-        // The rest may also change its layout a little: two pieces change places, a split or the variant flips.
-        if (kept >= 2 && random_.Chance(PerturbPercent())) {
+        // The rest may also change its layout: laid out afresh, largest first with noise, or a little: two
+        // pieces change places, a split or the variant flips.
+        if (kept >= 2 && random_.Chance(ReshufflePercent())) {
+            keys_.resize(kept);
+            order_.resize(kept);
+            for (size_t i = 0; i < kept; ++i) {
+                keys_[i] = Area(s.items[i]) * (0.7 + 0.6 * (random_.Below(1000) / 1000.0));
+                order_[i] = static_cast<int32_t>(i);
+            }
+            std::stable_sort(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(kept),
+                             [&](int32_t a, int32_t b) { return keys_[static_cast<size_t>(a)] > keys_[static_cast<size_t>(b)]; });
+            scratch_.resize(kept);
+            for (size_t i = 0; i < kept; ++i) scratch_[i] = s.items[static_cast<size_t>(order_[i])];
+            for (size_t i = 0; i < kept; ++i) {
+                s.items[i] = scratch_[i];
+                const bool may_turn = KindOf(s).loaded[static_cast<size_t>(s.items[i])].may_rotate == 1;
+                s.turn[i] = static_cast<uint8_t>(may_turn ? random_.Below(2) : 0);
+                s.dir[i] = static_cast<uint8_t>(random_.Below(2));
+            }
+            s.variant = random_.Below(2);
+        } else if (kept >= 2 && random_.Chance(PerturbPercent())) {
             const size_t i = static_cast<size_t>(random_.Below(static_cast<int32_t>(kept)));
             const size_t j = static_cast<size_t>(random_.Below(static_cast<int32_t>(kept)));
             std::swap(s.items[i], s.items[j]);
@@ -501,6 +571,7 @@ void goal_chain::Recreate()
 
 void goal_chain::Move()
 {
+    ++decoder_.work;
     if (state_.pool.empty()) {
         Complete();
         if (done_) return;
@@ -542,7 +613,7 @@ void goal_chain::Move()
 bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const std::vector<part2d>& pieces,
                       const std::vector<stock2d>& stock, const repack_rules& rules, const goal_settings& settings)
 {
-    if (sheets.size() < 2 || settings.moves <= 0 || rules.strategy != sheet_strategy::guillotine) return false;
+    if (sheets.size() < 2 || settings.work <= 0 || rules.strategy != sheet_strategy::guillotine) return false;
     const auto start = std::chrono::steady_clock::now();
     goal_job job;
     job.pieces = &pieces;
@@ -619,8 +690,7 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
         }
         if (!laid) {
             s.decodable = false;
-            s.max_x = s.max_y = 0;
-            s.max_area = 0;
+            s.free.Clear();
         }
         first.stock_free[static_cast<size_t>(s.stock)] = 0;
         first.area += kind.area;
@@ -634,8 +704,8 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
         chains.back()->Start(first);
     }
     const int32_t threads = std::clamp(settings.threads, 1, kChains);
-    for (int64_t done = 0; done < settings.moves;) {
-        const int32_t epoch = static_cast<int32_t>(std::min<int64_t>(kEpoch, settings.moves - done));
+    for (int64_t done = 0; done < settings.work;) {
+        const int64_t epoch = done + std::min<int64_t>(kEpoch, settings.work - done);
         if (threads > 1) {
             std::vector<std::thread> helpers;
             for (int32_t t = 1; t < threads; ++t)
@@ -647,11 +717,12 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
         } else {
             for (auto& chain : chains) chain->Run(epoch);
         }
-        done += epoch;
+        done = epoch;
         size_t lead = 0;
         for (size_t c = 1; c < chains.size(); ++c)
             if (chains[c]->Before(*chains[lead])) lead = c;
         bool finished = chains[lead]->done();
+        if (settings.on_epoch) settings.on_epoch(done, chains[lead]->SheetsSaved(static_cast<int32_t>(sheets.size())));
         for (size_t c = 0; c < chains.size(); ++c)
             if (c != lead) chains[c]->CopyFrom(*chains[lead]);
         if (finished) break;
@@ -663,9 +734,11 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
 
     const goal_chain& winner = *chains.front();
     if (std::getenv("GOAL_DEBUG"))
-        std::fprintf(stderr, "goal: sheets %zu -> best %.0f area first %.0f, pool now %zu, min pool %zu, accepted %lld\n",
+        std::fprintf(stderr, "goal: sheets %zu -> best %.0f area first %.0f, pool now %zu, min pool %zu, accepted %lld moves %lld decodes %lld\n",
                      sheets.size(), winner.best_area(), first_area, winner.pool_size(), winner.min_pool_,
-                     static_cast<long long>(winner.accepted_));
+                     static_cast<long long>(winner.accepted_), static_cast<long long>(winner.moves()), static_cast<long long>(winner.decodes()));
+    if (std::getenv("GOAL_DEBUG"))
+        std::fprintf(stderr, "  settle %lld append ok %lld fail %lld relay ok %lld fail %lld\n", (long long)winner.stat_[0], (long long)winner.stat_[1], (long long)winner.stat_[2], (long long)winner.stat_[3], (long long)winner.stat_[4]);
     if (winner.best_area() >= first_area - 0.5) return false;
     std::vector<std::unique_ptr<Chromosome>> out;
     std::vector<int32_t> priority;

@@ -3,6 +3,7 @@
 // the others until its pieces fit, and aims at one sheet fewer again.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -10,12 +11,14 @@
 #include "layout_model.h"
 
 struct goal_settings {
-    int64_t moves = 0;         // ruin-and-recreate moves of every chain
+    int64_t work = 0;          // pieces laid out by the decoder in every chain, counted over all moves
     uint32_t seed = 0;
     int32_t threads = 1;       // the result does not depend on it
     double time_limit = 0.0;   // seconds from the start of the search; 0: none
     int32_t sheet_bound = 0;   // no solution has fewer sheets
     const std::atomic<bool>* stop = nullptr;
+    // Called on the caller's thread between epochs: work done per chain, sheets saved so far.
+    std::function<void(int64_t, int32_t)> on_epoch;
 };
 
 // sheets as the improvement keeps them; pieces and stock in the construction's sorted order. Replaces the

@@ -335,13 +335,13 @@ private:
 int32_t GoalMovesPerWork()
 {
     const char* e = std::getenv("GOAL_MOVES");
-    return e ? std::atoi(e) : 10;
+    return e ? std::atoi(e) : 500;
 }
 
-int32_t OldWorkPercent()
+int32_t OldWorkPercent(bool one_size)
 {
     const char* e = std::getenv("OLD_WORK");
-    return e ? std::atoi(e) : 0;
+    return e ? std::atoi(e) : (one_size ? 0 : 100);
 }
 
 double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
@@ -427,14 +427,23 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     for (const auto& c : sheets) first_area += SheetArea(*c);
     int32_t old_work = settings.work;
     if (rules.strategy == sheet_strategy::guillotine) {
-        old_work = static_cast<int32_t>(static_cast<int64_t>(settings.work) * OldWorkPercent() / 100);
+        // With one stock size the goal search does all the work; with several, repacks onto other sizes add to it.
+        old_work = static_cast<int32_t>(static_cast<int64_t>(settings.work) * OldWorkPercent(settings.one_stock_size) / 100);
         goal_settings goal;
-        goal.moves = static_cast<int64_t>(settings.work) * GoalMovesPerWork();
+        goal.work = static_cast<int64_t>(settings.work) * GoalMovesPerWork();
         goal.seed = settings.seed;
         goal.threads = settings.threads;
         goal.time_limit = settings.time_limit;
         goal.sheet_bound = settings.one_stock_size ? settings.sheet_bound : 0;
         goal.stop = settings.stop;
+        const int32_t share = settings.work - old_work;
+        goal.on_epoch = [&](int64_t done, int32_t saved) {
+            improvement_progress p;
+            p.work_total = settings.work;
+            p.work_done = static_cast<int32_t>(share * std::min<int64_t>(done, goal.work) / std::max<int64_t>(goal.work, 1));
+            p.sheets_saved = saved;
+            if (on_progress) on_progress(p);
+        };
         GoalDrivenSearch(sheets, pieces, stock, rules, goal);
     }
     std::vector<uint8_t> stock_free(stock.size(), 1);
@@ -451,6 +460,8 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     const auto start = std::chrono::steady_clock::now();
     improvement_progress progress;
     progress.work_total = settings.work;
+    progress.work_done = settings.work - old_work;
+    progress.sheets_saved = first_count - static_cast<int32_t>(sheets.size());
 
     auto work = [&](int32_t worker) {
         SheetRepacker& repacker = *repackers[static_cast<size_t>(worker)];
@@ -476,7 +487,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     std::unique_ptr<round_workers> workers;
     if (threads > 1) workers = std::make_unique<round_workers>(threads - 1, work);
 
-    for (uint32_t round = 0; progress.work_done < old_work; ++round) {
+    for (uint32_t round = 0; progress.work_done < settings.work; ++round) {
         const int32_t n = static_cast<int32_t>(sheets.size());
         if (n < (several_sizes ? 1 : 2)) break;
         if (settings.one_stock_size && n <= settings.sheet_bound) break;
