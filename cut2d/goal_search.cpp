@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <cstdio>
 #include <numeric>
 #include <thread>
 
@@ -22,30 +19,15 @@ constexpr int64_t kEpoch = 12000;
 constexpr int32_t kMostRuined = 3;
 constexpr int32_t kMostRemoved = 5;
 // Most sheets that may lay themselves out again around a piece no free rectangle takes.
-const int32_t kMostRelaid = std::getenv("RELAY_SHEETS") ? std::atoi(std::getenv("RELAY_SHEETS")) : 1;
+constexpr int32_t kMostRelaid = 1;
 // Places tried in the order of a sheet that lays itself out again.
-const int32_t kRelayTries = std::getenv("RELAY_TRIES") ? std::atoi(std::getenv("RELAY_TRIES")) : 3;
+constexpr int32_t kRelayTries = 3;
+// A move is also accepted when its pool is smaller than the one this many moves ago (late acceptance).
+constexpr int32_t kLateAcceptance = 20;
+// Percent of ruined sheets laid out afresh, and of those whose order changes a little.
+constexpr uint32_t kReshufflePercent = 10;
+constexpr uint32_t kPerturbPercent = 50;
 
-int32_t LateAcceptance()
-{
-    const char* e = std::getenv("GOAL_LAHC");
-    return std::max(1, e ? std::atoi(e) : 20);
-}
-uint32_t ReshufflePercent()
-{
-    const char* e = std::getenv("GOAL_RESHUFFLE");
-    return static_cast<uint32_t>(e ? std::atoi(e) : 10);
-}
-uint32_t PerturbPercent()
-{
-    const char* e = std::getenv("GOAL_PERTURB");
-    return static_cast<uint32_t>(e ? std::atoi(e) : 50);
-}
-double WeightPower()
-{
-    const char* e = std::getenv("GOAL_ALPHA");
-    return e ? std::atof(e) : 1.0;
-}
 
 struct chain_random {
     uint64_t state;
@@ -125,7 +107,6 @@ struct goal_job {
     std::vector<stock_kind> kinds;
     std::vector<int32_t> kind_of;        // per stock position
     std::vector<double> piece_area;      // per piece position
-    std::vector<double> piece_weight;    // what an unplaced piece costs
     bool may_open = false;               // new stock may be taken (one priority for all stock)
     int32_t sheet_bound = 0;
 };
@@ -133,11 +114,9 @@ struct goal_job {
 class sheet_decoder {
 public:
     // Lays the sheet out by its genome; true when every piece is placed. Updates its free extents.
-    int64_t calls = 0;
     int64_t work = 0;  // pieces decoded: the measure of the search's work
     bool Decode(goal_sheet& s, const stock_kind& k)
     {
-        ++calls;
         work += static_cast<int64_t>(s.items.size()) + 1;
         const int32_t n = static_cast<int32_t>(s.items.size());
         if (n == 0) {
@@ -176,7 +155,7 @@ struct chain_state {
     std::vector<goal_sheet> sheets;
     std::vector<int32_t> pool;  // pieces waiting for a place
     std::vector<uint8_t> stock_free;
-    double pool_area = 0.0;  // weighted: large pieces weigh more than their area
+    double pool_area = 0.0;
     double area = 0.0;  // stock area of the sheets that hold pieces
 };
 
@@ -224,7 +203,6 @@ public:
 private:
     const stock_kind& KindOf(const goal_sheet& s) const { return job_.kinds[static_cast<size_t>(s.kind)]; }
     double Area(int32_t q) const { return job_.piece_area[static_cast<size_t>(q)]; }
-    double Weight(int32_t q) const { return job_.piece_weight[static_cast<size_t>(q)]; }
 
     void Move();
     void Complete();
@@ -244,18 +222,9 @@ private:
     std::vector<goal_sheet> best_;
     double best_area_ = 0.0;
     bool done_ = false;
-    std::vector<double> history_ = std::vector<double>(static_cast<size_t>(LateAcceptance()), 0.0);
+    std::vector<double> history_ = std::vector<double>(static_cast<size_t>(kLateAcceptance), 0.0);
     int64_t move_count_ = 0;
     sheet_decoder decoder_;
-public:
-    size_t min_pool_ = 0;
-    int64_t accepted_ = 0;
-    bool goal_changed_ = false;
-    size_t pool_size() const { return state_.pool.size(); }
-    int64_t decodes() const { return decoder_.calls; }
-    int64_t stat_[5] = {0, 0, 0, 0, 0};
-    int64_t moves() const { return move_count_; }
-private:
     std::vector<int32_t> order_, scratch_;
     std::vector<uint8_t> mark_;
     std::vector<double> keys_;
@@ -282,7 +251,7 @@ void goal_chain::Settle(goal_sheet& s)
         std::fill(s.turn.begin(), s.turn.end(), uint8_t{0});
         s.decodable = true;
     }
-    while (!(++stat_[0], decoder_.Decode(s, KindOf(s)))) {
+    while (!decoder_.Decode(s, KindOf(s))) {
         size_t kept = 0;
         for (size_t i = 0; i < s.items.size(); ++i) {
             if (decoder_.Unplaced(i)) {
@@ -315,8 +284,7 @@ bool goal_chain::TryAppend(goal_sheet& s, int32_t q, uint8_t dir)
     s.items.push_back(q);
     s.turn.push_back(0);
     s.dir.push_back(dir);
-    if (decoder_.Decode(s, KindOf(s))) { ++stat_[1]; return true; }
-    ++stat_[2];
+    if (decoder_.Decode(s, KindOf(s))) return true;
     s.items.pop_back();
     s.turn.pop_back();
     s.dir.pop_back();
@@ -344,8 +312,7 @@ bool goal_chain::TryRelay(goal_sheet& s, int32_t q)
                       static_cast<uint8_t>(attempt == 0 || !may_turn ? 0 : random_.Below(2)));
         s.dir.insert(s.dir.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(random_.Below(2)));
         if (random_.Chance(30)) s.variant ^= 1;
-        if (decoder_.Decode(s, KindOf(s))) { ++stat_[3]; return true; }
-        ++stat_[4];
+        if (decoder_.Decode(s, KindOf(s))) return true;
         s.variant = variant;
         s.items.erase(s.items.begin() + static_cast<std::ptrdiff_t>(at));
         s.turn.erase(s.turn.begin() + static_cast<std::ptrdiff_t>(at));
@@ -408,10 +375,9 @@ void goal_chain::Complete()
     goal_sheet& w = state_.sheets[static_cast<size_t>(weakest)];
     for (int32_t q : w.items) {
         state_.pool.push_back(q);
-        state_.pool_area += Weight(q);
+        state_.pool_area += Area(q);
     }
     std::fill(history_.begin(), history_.end(), state_.pool_area);
-    goal_changed_ = true;
     state_.area -= KindOf(w).area;
     state_.stock_free[static_cast<size_t>(w.stock)] = 1;
     state_.sheets.erase(state_.sheets.begin() + weakest);
@@ -450,7 +416,7 @@ void goal_chain::Ruin()
         s.dir.resize(kept);
         // The rest may also change its layout: laid out afresh, largest first with noise, or a little: two
         // pieces change places, a split or the variant flips.
-        if (kept >= 2 && random_.Chance(ReshufflePercent())) {
+        if (kept >= 2 && random_.Chance(kReshufflePercent)) {
             keys_.resize(kept);
             order_.resize(kept);
             for (size_t i = 0; i < kept; ++i) {
@@ -468,16 +434,16 @@ void goal_chain::Ruin()
                 s.dir[i] = static_cast<uint8_t>(random_.Below(2));
             }
             s.variant = random_.Below(2);
-        } else if (kept >= 2 && random_.Chance(PerturbPercent())) {
+        } else if (kept >= 2 && random_.Chance(kPerturbPercent)) {
             const size_t i = static_cast<size_t>(random_.Below(static_cast<int32_t>(kept)));
             const size_t j = static_cast<size_t>(random_.Below(static_cast<int32_t>(kept)));
             std::swap(s.items[i], s.items[j]);
             std::swap(s.turn[i], s.turn[j]);
             std::swap(s.dir[i], s.dir[j]);
         }
-        if (kept >= 1 && random_.Chance(PerturbPercent() / 2))
+        if (kept >= 1 && random_.Chance(kPerturbPercent / 2))
             s.dir[static_cast<size_t>(random_.Below(static_cast<int32_t>(kept)))] ^= 1;
-        if (random_.Chance(PerturbPercent() / 3)) s.variant ^= 1;
+        if (random_.Chance(kPerturbPercent / 3)) s.variant ^= 1;
         Settle(s);
     }
 }
@@ -566,7 +532,7 @@ void goal_chain::Recreate()
         if (!placed) state_.pool.push_back(q);
     }
     state_.pool_area = 0.0;
-    for (int32_t q : state_.pool) state_.pool_area += Weight(q);
+    for (int32_t q : state_.pool) state_.pool_area += Area(q);
 }
 
 void goal_chain::Move()
@@ -596,11 +562,7 @@ void goal_chain::Move()
         std::swap(state_, saved_);
         return;
     }
-    ++accepted_;
-    if (state_.pool.size() < min_pool_ || goal_changed_) {
-        min_pool_ = state_.pool.size();
-        goal_changed_ = false;
-    }
+
     for (size_t i = state_.sheets.size(); i-- > 0;) {
         if (!state_.sheets[i].items.empty()) continue;
         state_.stock_free[static_cast<size_t>(state_.sheets[i].stock)] = 1;
@@ -648,10 +610,8 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
     job.may_open = true;
     for (const stock2d& s : stock) job.may_open = job.may_open && s.priority == stock.front().priority;
     job.piece_area.resize(pieces.size());
-    job.piece_weight.resize(pieces.size());
     for (size_t q = 0; q < pieces.size(); ++q) {
         job.piece_area[q] = static_cast<double>(pieces[q].length) * pieces[q].width;
-        job.piece_weight[q] = std::pow(job.piece_area[q], WeightPower());
     }
 
     std::vector<int32_t> stock_position(stock.size(), -1), piece_position(pieces.size(), -1);
@@ -733,12 +693,6 @@ bool GoalDrivenSearch(std::vector<std::unique_ptr<Chromosome>>& sheets, const st
     }
 
     const goal_chain& winner = *chains.front();
-    if (std::getenv("GOAL_DEBUG"))
-        std::fprintf(stderr, "goal: sheets %zu -> best %.0f area first %.0f, pool now %zu, min pool %zu, accepted %lld moves %lld decodes %lld\n",
-                     sheets.size(), winner.best_area(), first_area, winner.pool_size(), winner.min_pool_,
-                     static_cast<long long>(winner.accepted_), static_cast<long long>(winner.moves()), static_cast<long long>(winner.decodes()));
-    if (std::getenv("GOAL_DEBUG"))
-        std::fprintf(stderr, "  settle %lld append ok %lld fail %lld relay ok %lld fail %lld\n", (long long)winner.stat_[0], (long long)winner.stat_[1], (long long)winner.stat_[2], (long long)winner.stat_[3], (long long)winner.stat_[4]);
     if (winner.best_area() >= first_area - 0.5) return false;
     std::vector<std::unique_ptr<Chromosome>> out;
     std::vector<int32_t> priority;

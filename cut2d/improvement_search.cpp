@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <numeric>
 #include <condition_variable>
 #include <mutex>
@@ -22,6 +21,8 @@ constexpr int32_t kMostOthers = 3;
 constexpr int32_t kMostAbsorbing = 8;
 // An absorbing sheet must find its own layout again with more pieces: it searches longer than a repack.
 constexpr int32_t kAbsorbIterations = 6;
+// Pieces the goal search lays out per unit of work; about as long as the repacks would take.
+constexpr int64_t kGoalWorkPerUnit = 1000;
 // Lowers the priority of urgent pieces below every real one.
 constexpr int32_t kUrgentShift = 1 << 24;
 
@@ -332,18 +333,6 @@ private:
     bool quit_ = false;
 };
 
-int32_t GoalMovesPerWork()
-{
-    const char* e = std::getenv("GOAL_MOVES");
-    return e ? std::atoi(e) : 500;
-}
-
-int32_t OldWorkPercent(bool one_size)
-{
-    const char* e = std::getenv("OLD_WORK");
-    return e ? std::atoi(e) : (one_size ? 0 : 100);
-}
-
 double UsedSquares(const std::vector<std::unique_ptr<Chromosome>>& sheets)
 {
     double s = 0.0;
@@ -428,9 +417,9 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     int32_t old_work = settings.work;
     if (rules.strategy == sheet_strategy::guillotine) {
         // With one stock size the goal search does all the work; with several, repacks onto other sizes add to it.
-        old_work = static_cast<int32_t>(static_cast<int64_t>(settings.work) * OldWorkPercent(settings.one_stock_size) / 100);
+        if (settings.one_stock_size) old_work = 0;
         goal_settings goal;
-        goal.work = static_cast<int64_t>(settings.work) * GoalMovesPerWork();
+        goal.work = static_cast<int64_t>(settings.work) * kGoalWorkPerUnit;
         goal.seed = settings.seed;
         goal.threads = settings.threads;
         goal.time_limit = settings.time_limit;

@@ -1,5 +1,6 @@
 #pragma once
-// Improvement after the construction: repacks a weak sheet with a few others into less stock.
+// Improvement after the construction: a goal-driven ruin and recreate, then repacks of a weak sheet with
+// a few others into less stock.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -34,7 +35,7 @@ std::unique_ptr<Chromosome> SheetFromLayout(const TCutSingleSheet2D& single, int
                                             const std::vector<int32_t>& loaded_priority, int32_t minimal_useful_size);
 
 struct improvement_settings {
-    int32_t work = 0;          // repack attempts allowed
+    int32_t work = 0;          // repack attempts allowed; the goal search gets a fixed amount per attempt
     int32_t iterations = 1;    // iteration count of every sheet search
     uint32_t seed = 0;
     int32_t threads = 1;       // the result does not depend on it
