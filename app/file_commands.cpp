@@ -1,8 +1,11 @@
 #include "app/file_commands.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTableWidget>
+#include <QUndoStack>
 
 #include "app/Callbacks_stv.h"
 #include "app/data_grid.h"
@@ -32,11 +35,39 @@ void ThrowFileError(const QString& what, const QString& file_name)
 }
 
 parts_file_commands::parts_file_commands(QWidget& window, stavora_2d& engine, const Callbacks_stv& callbacks,
-                                         grid_editor& parts, std::function<void()> list_replaced,
+                                         grid_editor& parts, QUndoStack& undo, std::function<void()> list_replaced,
                                          std::function<void()> state_changed)
-    : window_(window), engine_(engine), callbacks_(callbacks), parts_(parts), list_replaced_(std::move(list_replaced)),
-      state_changed_(std::move(state_changed)), directory_(QDir::currentPath())
+    : window_(window), engine_(engine), callbacks_(callbacks), parts_(parts), undo_(undo),
+      list_replaced_(std::move(list_replaced)), state_changed_(std::move(state_changed)),
+      directory_(QDir::currentPath())
 {
+    // Undo and redo run after the step's own change report, so this has the last word.
+    QObject::connect(&undo_, &QUndoStack::indexChanged, &window_, [this] { SetModified(PartsChangedSinceClean()); });
+}
+
+bool parts_file_commands::PartsChangedSinceClean() const
+{
+    const int clean = undo_.cleanIndex();
+    if (clean < 0) return true;  // the saved state can no longer be reached
+    const int now = undo_.index();
+    for (int i = std::min(clean, now); i < std::max(clean, now); ++i) {
+        const auto* step = dynamic_cast<const grid_edit_command*>(undo_.command(i));
+        if (!step || &step->Grid() == &parts_.Grid()) return true;
+    }
+    return false;
+}
+
+void parts_file_commands::MarkUnmodified()
+{
+    parts_.CommitEditStep();
+    undo_.setClean();
+    SetModified(false);
+}
+
+void parts_file_commands::MarkChangedOutsideUndo()
+{
+    undo_.resetClean();
+    SetModified(true);
 }
 
 void parts_file_commands::SetModified(bool modified)
@@ -82,7 +113,7 @@ void parts_file_commands::Write(const QString& file_name)
                              : engine_.SavePartListXml(ToPath(name), callbacks_.GatherParts());
     if (!written) ThrowFileError(Text(window_text::FileNotWritten), name);
     SetListName(name);
-    SetModified(false);
+    MarkUnmodified();
 }
 
 void parts_file_commands::Save()
@@ -111,7 +142,7 @@ void parts_file_commands::Clear()
     parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
     save_name_.clear();
     SetListName(QString());
-    SetModified(false);
+    MarkUnmodified();
     if (list_replaced_) list_replaced_();
 }
 
@@ -141,5 +172,5 @@ void parts_file_commands::Open()
     if (!read) ThrowFileError(Text(window_text::FileNotRead), name);
     save_name_ = name;
     SetListName(name);
-    SetModified(false);
+    MarkUnmodified();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 class Callbacks_stv;
+class QUndoStack;
 class QWidget;
 class grid_editor;
 class stavora_2d;
@@ -21,12 +22,17 @@ public:
 class parts_file_commands {
 public:
     // `list_replaced` is told when the list was replaced or emptied (the results go);
-    // `state_changed` whenever the modified flag or the file name changes.
+    // `state_changed` whenever the modified flag or the file name changes. The list as last saved,
+    // opened or cleared is the clean state of `undo`: undoing or redoing back to it is unmodified again.
     parts_file_commands(QWidget& window, stavora_2d& engine, const Callbacks_stv& callbacks, grid_editor& parts,
-                        std::function<void()> list_replaced, std::function<void()> state_changed);
+                        QUndoStack& undo, std::function<void()> list_replaced, std::function<void()> state_changed);
 
     bool Modified() const { return modified_; }
     void SetModified(bool modified);
+    // The list now is the saved one.
+    void MarkUnmodified();
+    // The parts changed without an undo step (a restored copy): no undo reaches the saved list again.
+    void MarkChangedOutsideUndo();
     // The name the next Save writes to without asking (empty: Save asks).
     const QString& SaveName() const { return save_name_; }
     // The file the list was last opened from or written to (the window title shows it).
@@ -41,6 +47,8 @@ public:
     void OfferToSave();
 
 private:
+    // Whether a parts step lies between the clean state and the current one (stock steps do not count).
+    bool PartsChangedSinceClean() const;
     QString AskSaveName();
     void Write(const QString& file_name);
     void SetListName(const QString& name);
@@ -49,6 +57,7 @@ private:
     stavora_2d& engine_;
     const Callbacks_stv& callbacks_;
     grid_editor& parts_;
+    QUndoStack& undo_;
     std::function<void()> list_replaced_;
     std::function<void()> state_changed_;
     bool modified_ = false;

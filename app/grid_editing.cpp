@@ -1,6 +1,7 @@
 #include "app/grid_editing.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -228,6 +229,19 @@ void data_grid_view::keyPressEvent(QKeyEvent* event)
     QTableWidget::keyPressEvent(event);
 }
 
+void data_grid_view::FinishEditing()
+{
+    if (state() != EditingState) return;
+    QWidget* editor = indexWidget(currentIndex());
+    // The cursor may have moved on before a queued close of the editor ran.
+    if (QWidget* focus = QApplication::focusWidget(); !editor && focus && focus->parentWidget() == viewport())
+        editor = focus;
+    if (editor) {
+        commitData(editor);
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void data_grid_view::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     QTableWidget::closeEditor(editor, hint);
@@ -415,11 +429,28 @@ void grid_editor::EditorClosed()
                                      changed_));
 }
 
+void grid_editor::FinishEditing()
+{
+    if (auto* view = qobject_cast<data_grid_view*>(&grid_)) view->FinishEditing();
+}
+
+void grid_editor::CommitEditStep()
+{
+    if (!editing_ || !undo_) return;
+    grid_snapshot after = TakeSnapshot(grid_);
+    grid_snapshot before = std::exchange(before_edit_, after);
+    if (after.rows == before.rows) return;
+    undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), Text(window_text::Undo), changed_));
+}
+
 void grid_editor::RecordChange(const QString& text, const std::function<void()>& change)
 {
+    // Typing so far is a step of its own, and an editor left open goes on from the changed grid.
+    CommitEditStep();
     grid_snapshot before = TakeSnapshot(grid_);
     change();
     grid_snapshot after = TakeSnapshot(grid_);
+    if (editing_) before_edit_ = after;
     if (after.rows == before.rows && after.row_count == before.row_count) return;
     if (undo_) undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_));
     if (changed_) changed_();

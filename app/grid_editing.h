@@ -38,6 +38,7 @@ public:
                       std::function<void()> changed);
     void undo() override;
     void redo() override;
+    const QTableWidget& Grid() const { return grid_; }
 
 private:
     QTableWidget& grid_;
@@ -62,6 +63,8 @@ public:
 
     // A column's width as the user set it: the label column stretches to fill the grid beyond that.
     int UserColumnWidth(int column) const;
+    // Closes an open cell editor, keeping its text, as leaving the cell would.
+    void FinishEditing();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -110,6 +113,11 @@ public:
     void Paste();
     // Runs `change` (which rewrites the grid) as one undo step.
     void RecordChange(const QString& text, const std::function<void()>& change);
+    // The typing in an open editor so far becomes an undo step now (before the list is saved, so that
+    // the saved state is a step of its own); the editor stays open.
+    void CommitEditStep();
+    // Closes an open editor; its typing becomes an undo step (before an undo or redo of the stack).
+    void FinishEditing();
 
 protected:
     // Keys on the grain combo that end its use hand the keyboard back to the grid.

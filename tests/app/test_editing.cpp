@@ -15,6 +15,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/file_commands.h"
+#include "app/grid_editing.h"
 #include "app/Utils_interface_stv.h"
 #include "app/technical_settings_stv.h"
 #include "app_test_support.h"
@@ -249,6 +250,54 @@ private slots:
         QTest::mouseClick(window_->tbSavePartsAs, Qt::LeftButton);
         QVERIFY(!window_->isWindowModified());
         QCOMPARE(window_->windowTitle(), QStringLiteral("named.xml[*] - Stavora"));
+    }
+
+    // After a save, a sequence of steps: P types into the parts (p leaves the cell open), S into the stock,
+    // u undoes, r redoes.
+    void undoingBackToTheSavedListIsUnmodified_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("parts edit undone") << "P u" << false;
+        QTest::newRow("and redone") << "P u r" << true;
+        QTest::newRow("undo past the save") << "u" << true;
+        QTest::newRow("redo back to the save") << "u r" << false;
+        QTest::newRow("stock edit") << "S" << false;
+        QTest::newRow("stock edit and the save undone") << "S u u" << true;
+        QTest::newRow("parts and stock edits undone") << "P S u u" << false;
+        QTest::newRow("new edit after undoing past the save") << "u P u" << true;
+        QTest::newRow("typing still open undone") << "p u" << false;
+        QTest::newRow("typing still open") << "p" << true;
+    }
+
+    void undoingBackToTheSavedListIsUnmodified()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, modified);
+        int row = 1;
+        auto type = [&](QTableWidget& grid, bool close = true) {
+            TypeIntoCell(grid, 4, row, QStringLiteral("text %1").arg(row));
+            ++row;
+            if (!close) return;
+            Key(Focus(), Qt::Key_Return);
+            QTRY_COMPARE(grid.currentRow(), row - 1);  // Enter closed the cell and moved down
+        };
+        type(Parts());
+        prompts_.save_names = {File("saved.xml")};
+        QTest::mouseClick(window_->tbSavePartsAs, Qt::LeftButton);
+        QVERIFY(!window_->PartsModified());
+        const grid_snapshot saved = TakeSnapshot(Parts());
+        for (const QString& step : steps.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("P")) type(Parts());
+            if (step == QLatin1String("p")) type(Parts(), false);
+            if (step == QLatin1String("S")) type(Stock());
+            if (step == QLatin1String("u")) Undo();
+            if (step == QLatin1String("r")) Redo();
+        }
+        QCOMPARE(window_->PartsModified(), modified);
+        QCOMPARE(window_->isWindowModified(), modified);
+        QCOMPARE(window_->windowTitle(), QStringLiteral("saved.xml[*] - Stavora"));
+        if (!modified) QVERIFY(TakeSnapshot(Parts()).rows == saved.rows);  // unmodified is what was saved
     }
 
     void closingWithNothingToSaveDoesNotAsk()
