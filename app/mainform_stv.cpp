@@ -916,7 +916,9 @@ void Tf2D::WidenColumns()
                 for (int i = 1; i < combo.count(); ++i)
                     needed = std::max(needed, combo.fontMetrics().horizontalAdvance(combo.itemText(i)) + 28);
             }
-            if (header.sectionSize(c) < needed) header.resizeSection(c, needed);
+            // Measured against the width the user gave: a stretched column may be narrower in a smaller window.
+            const auto* view = qobject_cast<const data_grid_view*>(grid);
+            if ((view ? view->UserColumnWidth(c) : header.sectionSize(c)) < needed) header.resizeSection(c, needed);
         }
     }
 }

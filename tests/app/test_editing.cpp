@@ -1,11 +1,15 @@
 // The window as a list editor: the cursor after a refused move, keyboard grain choice, spreadsheet
 // keys, undo and redo, saving under a foreign name, the title and the keys of the commands.
+#include <cmath>
+
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -350,21 +354,51 @@ private slots:
                     QStringLiteral("your own unit")));
     }
 
-    void labelColumnStretchesWithThePanel()
+    void columnsStretchWithThePanel()
     {
+        auto view = [](QTableWidget& grid) { return qobject_cast<data_grid_view*>(&grid); };
+        QVERIFY(view(Parts()) && view(Stock()));
         window_->SetDataPanelWidth(800);
         QApplication::processEvents();
-        for (QTableWidget* grid : {&Parts(), &Stock()}) {
-            int total = 0;
-            for (int c = 0; c < kGridColumnCount; ++c) total += grid->columnWidth(c);
-            QCOMPARE(total, grid->viewport()->width());
-        }
         interface_layout layout;
         CollectLayout(*window_, layout);
-        QVERIFY(layout.parts_column_widths[4] < Parts().columnWidth(4));  // the width the user gave is kept
+        for (QTableWidget* grid : {&Parts(), &Stock()}) {
+            int total = 0, user_total = 0;
+            for (int c = 0; c < kGridColumnCount; ++c) {
+                total += grid->columnWidth(c);
+                user_total += view(*grid)->UserColumnWidth(c);
+            }
+            QCOMPARE(total, grid->viewport()->width());
+            // Every column takes its share, not the label column alone.
+            for (int c = 0; c < kGridColumnCount; ++c) {
+                const double share = double(view(*grid)->UserColumnWidth(c)) / user_total;
+                QVERIFY2(std::abs(grid->columnWidth(c) - share * total) <= 1.0, qPrintable(QString::number(c)));
+                QVERIFY(grid->columnWidth(c) > view(*grid)->UserColumnWidth(c));
+            }
+        }
+        for (int c = 0; c < kGridColumnCount; ++c)  // the widths the user gave are kept
+            QCOMPARE(layout.parts_column_widths[static_cast<size_t>(c)], view(Parts())->UserColumnWidth(c));
         window_->SetDataPanelWidth(250);
         QApplication::processEvents();
-        QCOMPARE(Parts().columnWidth(4), layout.parts_column_widths[4]);
+        for (int c = 0; c < kGridColumnCount; ++c)
+            QCOMPARE(Parts().columnWidth(c), layout.parts_column_widths[static_cast<size_t>(c)]);
+
+        // A divider dragged with the mouse changes that column's share; the columns still fill the grid.
+        window_->SetDataPanelWidth(800);
+        QApplication::processEvents();
+        QHeaderView& header = *Parts().horizontalHeader();
+        const int before = Parts().columnWidth(0);
+        const QPoint divider(header.sectionViewportPosition(0) + header.sectionSize(0) - 1, header.height() / 2);
+        QTest::mousePress(header.viewport(), Qt::LeftButton, {}, divider);
+        QMouseEvent move(QEvent::MouseMove, QPointF(divider + QPoint(60, 0)), header.viewport()->mapToGlobal(QPointF(divider + QPoint(60, 0))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(header.viewport(), &move);
+        QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, divider + QPoint(60, 0));
+        QVERIFY(Parts().columnWidth(0) > before);
+        QVERIFY(view(Parts())->UserColumnWidth(0) > layout.parts_column_widths[0]);
+        int total = 0;
+        for (int c = 0; c < kGridColumnCount; ++c) total += Parts().columnWidth(c);
+        QCOMPARE(total, Parts().viewport()->width());
     }
 
     void settingsDialogOpensOnItsFirstField()
