@@ -1,6 +1,7 @@
 // The Start command: checks before a run, the run itself and the results tabs, pictures and printing.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -28,6 +29,7 @@
 #include "app/technical_settings_stv.h"
 #include "app_test_support.h"
 #include "i18n/ui_texts.h"
+#include "i18n/window_texts.h"
 
 namespace {
 
@@ -597,6 +599,74 @@ private slots:
         QCOMPARE(proposed_range, int(QPrinter::AllPages));
         QCOMPARE(PdfPages(printed), 1);  // the shown tab: the summary
         QVERIFY2(prompts_.messages.size() == 1, qPrintable(prompts_.messages.join('|')));  // only the not-all-placed one
+    }
+
+    // Printing to a file writes like every other writer: through a symlink, never over a read-only
+    // file, never a partial file, and no temporary file left beside it.
+    void printToFileIsSavedSafely_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new file") << "new" << true;
+        QTest::newRow("existing file") << "existing" << true;
+        QTest::newRow("symlink") << "symlink" << true;
+        QTest::newRow("read-only file") << "read-only" << false;
+        QTest::newRow("missing folder") << "missing folder" << false;
+    }
+
+    void printToFileIsSavedSafely()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, written);
+        FillThreeLayoutJob();
+        QVERIFY(Start());
+        const QString folder = place_->File(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(folder));
+        QString target = folder + QStringLiteral("/printed.pdf");
+        const QString real = folder + QStringLiteral("/real.pdf");
+        const QByteArray old_content("old content");
+        auto write = [&](const QString& file) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(old_content);
+        };
+        if (kind == QLatin1String("existing") || kind == QLatin1String("read-only")) write(target);
+        if (kind == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+        if (kind == QLatin1String("symlink")) {
+            write(real);
+            QVERIFY(QFile::link(real, target));
+        }
+        if (kind == QLatin1String("missing folder")) target = folder + QStringLiteral("/none/printed.pdf");
+        prompts_.run_modal = [&](QDialog& dialog) {
+            QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(target);
+            printer->setPrintRange(QPrinter::AllPages);
+            return int(QDialog::Accepted);
+        };
+        QTest::mouseClick(window_->tbPrintResults, Qt::LeftButton);
+        const QString read_from = kind == QLatin1String("symlink") ? real : target;
+        QFile result(read_from);
+        if (written) {
+            QVERIFY2(prompts_.messages.isEmpty(), qPrintable(prompts_.messages.join('|')));
+            QVERIFY(result.open(QIODevice::ReadOnly));
+            QVERIFY(result.readAll().startsWith("%PDF"));
+            QCOMPARE(PdfPages(read_from), window_->Engine().solutions_2d.Count() + 1);
+            if (kind == QLatin1String("symlink")) QVERIFY(QFileInfo(target).isSymLink());
+        } else {
+            QCOMPARE(prompts_.messages.size(), 1);
+            QVERIFY(prompts_.messages[0].startsWith(ToQString(WindowText(window_text::FileNotWritten))));
+            QVERIFY(prompts_.messages[0].contains(QDir::toNativeSeparators(target)));
+            if (kind == QLatin1String("read-only")) {
+                QVERIFY(result.open(QIODevice::ReadOnly));
+                QCOMPARE(result.readAll(), old_content);
+            } else {
+                QVERIFY(!QFileInfo::exists(target));
+            }
+        }
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden);
+        for (const QString& name : left) QVERIFY2(!name.contains(QStringLiteral(".tmp")), qPrintable(name));
     }
 
     void printRangesPickTheLayouts_data()
