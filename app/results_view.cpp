@@ -128,7 +128,7 @@ void results_view::RetitleTabs()
     const int first = FirstSheetTab();
     if (first > 0) {
         tabs_.setTabText(0, Text(summary_text::Summary));
-        summary_->setHtml(SummaryDocument());
+        if (!blocked_) summary_->setHtml(SummaryDocument());
     }
     for (int k = first; k < tabs_.count(); ++k) tabs_.setTabText(k, ToQString(SheetTabCaption(k - first)));
 }
