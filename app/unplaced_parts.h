@@ -1,9 +1,10 @@
 #pragma once
-// Which parts a run left out, and why: one line per part row for the "not all pieces" message.
+// Which parts a run left out, and why: for the summary page and the "not all pieces" message.
+#include <cstdint>
+#include <vector>
+
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 class stavora_2d;
 
