@@ -362,14 +362,15 @@ std::vector<const Solution2D*> results_view::LayoutsToPrint(QPrinter& printer) c
     return layouts;
 }
 
-void results_view::DrawPage(QPainter& painter, const Solution2D* page, int width, int height) const
+bool results_view::DrawPage(QPainter& painter, const Solution2D* page, int width, int height,
+                            const std::function<bool()>& next_page) const
 {
     if (page) {
         DrawLayoutOnPage(painter, *page, width, height, flags_(), font_);
-        return;
+        return true;
     }
     painter.setFont(QApplication::font());
-    DrawSummaryPage(painter, QRect(0, 0, width, height), SummaryDocument());
+    return DrawSummaryPages(painter, QRect(0, 0, width, height), SummaryDocument(), next_page);
 }
 
 std::optional<QByteArray> results_view::PagesPdf(const std::vector<const Solution2D*>& pages, QPageLayout page,
@@ -395,7 +396,8 @@ std::optional<QByteArray> results_view::PagesPdf(const std::vector<const Solutio
             if (!writer.newPage()) return std::nullopt;
         }
         first = false;
-        DrawPage(painter, each, writer.width(), writer.height());
+        if (!DrawPage(painter, each, writer.width(), writer.height(), [&writer] { return writer.newPage(); }))
+            return std::nullopt;
     }
     if (!painter.end()) return std::nullopt;
     buffer.close();
@@ -422,7 +424,8 @@ void results_view::PrintLayouts(QPrinter& printer, const std::vector<const Solut
             Inform(&dialog_parent_, Text(window_text::PrinterNotStarted));
             return;
         }
-        DrawPage(painter, page, painter.device()->width(), painter.device()->height());
+        DrawPage(painter, page, painter.device()->width(), painter.device()->height(),
+                 [&printer] { return printer.newPage(); });
         painter.end();
     }
 }

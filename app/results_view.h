@@ -71,7 +71,7 @@ public:
     // of the summary and every layout. Print: the chosen pages.
     void SavePicture();
     void Print();
-    // Pages to print; a null entry is the summary page. All pages: the summary, then every layout;
+    // Pages to print; a null entry is the summary (one page or more). All pages: the summary, then every layout;
     // a page range: the layouts numbered as their tabs; the selection: the shown tab.
     std::vector<const Solution2D*> LayoutsToPrint(QPrinter& printer) const;
     void PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts);
@@ -83,7 +83,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void DrawPage(QPainter& painter, const Solution2D* page, int width, int height) const;
+    // A layout's page, or the summary's pages (null `page`); false when a new page could not be started.
+    bool DrawPage(QPainter& painter, const Solution2D* page, int width, int height,
+                  const std::function<bool()>& next_page) const;
     QString SummaryDocument() const;
 
     QTabWidget& tabs_;

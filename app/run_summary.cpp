@@ -31,11 +31,13 @@ QString Cell(const QString& text, bool number = false)
            QStringLiteral("</td>");
 }
 
+// In <thead>, so that a table going on over a page shows its headers again.
 QString HeaderRow(const QStringList& headers)
 {
-    QString row = QStringLiteral("<tr>");
-    for (const QString& header : headers) row += QStringLiteral("<th align=\"left\">") + header.toHtmlEscaped() + QStringLiteral("</th>");
-    return row + QStringLiteral("</tr>");
+    QString row = QStringLiteral("<thead><tr>");
+    for (const QString& header : headers)
+        row += QStringLiteral("<th align=\"left\">") + header.toHtmlEscaped() + QStringLiteral("</th>");
+    return row + QStringLiteral("</tr></thead>");
 }
 
 QString StockCells(const summary_stock_row& row)
@@ -136,19 +138,24 @@ QString SummaryHtml(const run_summary& summary)
     return html + QStringLiteral("</table></body></html>");
 }
 
-void DrawSummaryPage(QPainter& painter, const QRect& area, const QString& html)
+bool DrawSummaryPages(QPainter& painter, const QRect& area, const QString& html,
+                      const std::function<bool()>& next_page)
 {
     QTextDocument document;
-    // Laid out for the device it is drawn on, so the text and the tables match on paper too.
+    // Laid out for the device it is drawn on, so the text and the tables match on paper too; the page
+    // size makes the layout break between lines and table rows, not through them.
     document.documentLayout()->setPaintDevice(painter.device());
     document.setDefaultFont(painter.font());
     document.setHtml(html);
-    document.setTextWidth(area.width());
-    const double height = document.size().height();
-    const double scale = height > area.height() && height > 0 ? area.height() / height : 1.0;
-    painter.save();
-    painter.translate(area.topLeft());
-    painter.scale(scale, scale);
-    document.drawContents(&painter);
-    painter.restore();
+    document.setPageSize(QSizeF(area.size()));
+    const int pages = std::max(1, document.pageCount());
+    for (int k = 0; k < pages; ++k) {
+        if (k > 0 && !next_page()) return false;
+        const QRectF shown(0, static_cast<double>(k) * area.height(), area.width(), area.height());
+        painter.save();
+        painter.translate(area.left(), area.top() - shown.top());
+        document.drawContents(&painter, shown);
+        painter.restore();
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The summary of a run, shown before the sheets: stock used per material and stock record, and the parts left out.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <QRect>
@@ -28,5 +29,6 @@ struct run_summary {
 run_summary SummarizeRun(const stavora_2d& engine);
 // The summary as a rich-text document in the loaded language, for the page on screen and on paper.
 QString SummaryHtml(const run_summary& summary);
-// Draws the document on one page inside `area`, shrunk when it is taller than the page.
-void DrawSummaryPage(QPainter& painter, const QRect& area, const QString& html);
+// Draws the document in `area` of as many pages as it needs; `next_page` starts the next one (false stops).
+bool DrawSummaryPages(QPainter& painter, const QRect& area, const QString& html,
+                      const std::function<bool()>& next_page);

@@ -10,11 +10,13 @@
 #include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -599,6 +601,32 @@ private slots:
         QCOMPARE(proposed_range, int(QPrinter::AllPages));
         QCOMPARE(PdfPages(printed), 1);  // the shown tab: the summary
         QVERIFY2(prompts_.messages.size() == 1, qPrintable(prompts_.messages.join('|')));  // only the not-all-placed one
+    }
+
+    // A summary longer than a page goes on over as many pages as it needs, every row whole.
+    void longSummaryGoesOnOverPages()
+    {
+        FillRow(Parts(), 1, {"500", "500", "1", "", "fits"});
+        constexpr int kLeftOut = 150;
+        for (int r = 2; r <= kLeftOut + 1; ++r)
+            FillRow(Parts(), r, {"3000", QString::number(100 + r), "1", "", QStringLiteral("long%1").arg(r)});
+        FillRow(Stock(), 1, {"1000", "1000", "1", "", "A"});
+        window_->TechnicalSettings().cbRoundFractionsTo->setCurrentIndex(0);
+        QVERIFY(Start());
+        QCOMPARE(SummarizeRun(window_->Engine()).unplaced.size(), size_t{kLeftOut});
+        window_->pcResults->setCurrentIndex(0);
+        const QString saved = File("long.pdf");
+        Prompts().save_file = [&](QWidget*, const file_prompt&) { return saved; };
+        QTest::mouseClick(window_->tbSaveResults, Qt::LeftButton);
+        const int layouts = window_->Engine().solutions_2d.Count();
+        QVERIFY2(PdfPages(saved) >= layouts + 2, qPrintable(QString::number(PdfPages(saved))));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return;
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), saved, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        for (int r = 2; r <= kLeftOut + 1; ++r)
+            QVERIFY2(content.contains(QStringLiteral("long%1").arg(r)), qPrintable(QString::number(r)));
     }
 
     // Printing to a file writes like every other writer: through a symlink, never over a read-only
