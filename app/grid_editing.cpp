@@ -177,7 +177,8 @@ data_grid_view::data_grid_view(QWidget* parent) : QTableWidget(parent)
 
 int data_grid_view::UserColumnWidth(int column) const
 {
-    if (column >= 0 && static_cast<size_t>(column) < user_widths_.size()) return user_widths_[static_cast<size_t>(column)];
+    if (column >= 0 && static_cast<size_t>(column) < user_widths_.size())
+        return user_widths_[static_cast<size_t>(column)];
     return columnWidth(column);
 }
 

@@ -4,13 +4,12 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QPdfWriter>
-#include <QTextBrowser>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,6 +17,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -289,6 +289,11 @@ void results_view::HideTabHint() { QToolTip::hideText(); }
 
 // ---- Pictures and printing ----
 
+void results_view::TellNotWritten(const QString& file) const
+{
+    Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(file));
+}
+
 void results_view::SavePicture()
 {
     if (blocked_) return;
@@ -310,7 +315,7 @@ void results_view::SavePicture()
                              QPageLayout::Millimeter);
         const std::optional<QByteArray> bytes = PagesPdf(pages, a4, kSavedPdfResolution);
         if (!bytes || !SaveBytesSafely(name, *bytes))
-            Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
+            TellNotWritten(name);
         return;
     }
     const int index = tabs_.currentIndex();
@@ -332,7 +337,7 @@ void results_view::SavePicture()
     } else {
         written = SaveImageSafely(image_->pixmap().toImage(), name, chosen_filter == png ? "PNG" : "BMP");
     }
-    if (!written) Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
+    if (!written) TellNotWritten(name);
 }
 
 std::vector<const Solution2D*> results_view::LayoutsToPrint(QPrinter& printer) const
@@ -412,7 +417,7 @@ void results_view::PrintLayouts(QPrinter& printer, const std::vector<const Solut
         // A file gets one document, replaced only when complete, like every file we write.
         const std::optional<QByteArray> bytes = PagesPdf(layouts, printer.pageLayout(), printer.resolution());
         if (!bytes || !SaveBytesSafely(file, *bytes))
-            Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(file));
+            TellNotWritten(file);
         return;
     }
     // One printer job per page.

@@ -87,6 +87,7 @@ private:
     bool DrawPage(QPainter& painter, const Solution2D* page, int width, int height,
                   const std::function<bool()>& next_page) const;
     QString SummaryDocument() const;
+    void TellNotWritten(const QString& file) const;
 
     QTabWidget& tabs_;
     const stavora_2d& engine_;

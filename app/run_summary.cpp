@@ -101,8 +101,10 @@ run_summary SummarizeRun(const stavora_2d& engine)
 
 QString SummaryHtml(const run_summary& summary)
 {
-    const QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\" border=\"1\" style=\"border-collapse: collapse\">");
-    QString html = QStringLiteral("<html><body><h2>") + Text(summary_text::Summary).toHtmlEscaped() + QStringLiteral("</h2>");
+    const QString table = QStringLiteral(
+        "<table cellspacing=\"0\" cellpadding=\"4\" border=\"1\" style=\"border-collapse: collapse\">");
+    QString html =
+        QStringLiteral("<html><body><h2>") + Text(summary_text::Summary).toHtmlEscaped() + QStringLiteral("</h2>");
     html += QStringLiteral("<h3>") + Text(report_text::StockUsed).toHtmlEscaped() + QStringLiteral("</h3>") + table;
     // The window's grids give no material: the column shows only when a list named one.
     const bool materials = std::any_of(summary.stock.begin(), summary.stock.end(),
@@ -122,13 +124,14 @@ QString SummaryHtml(const run_summary& summary)
         total.cut_length += row.cut_length;
     }
     if (summary.stock.size() > 1)
-        html += QStringLiteral("<tr><th align=\"left\" colspan=\"%1\">").arg(materials ? 3 : 2) + Text(report_text::Total).toHtmlEscaped() +
-                QStringLiteral("</th>") + StockCells(total) + QStringLiteral("</tr>");
+        html += QStringLiteral("<tr><th align=\"left\" colspan=\"%1\">").arg(materials ? 3 : 2) +
+                Text(report_text::Total).toHtmlEscaped() + QStringLiteral("</th>") + StockCells(total) + QStringLiteral("</tr>");
     html += QStringLiteral("</table>");
 
     html += QStringLiteral("<h3>") + Text(report_text::PartsNotPlaced).toHtmlEscaped();
     if (summary.unplaced.empty())
-        return html + QStringLiteral(": ") + Text(report_text::None).toHtmlEscaped() + QStringLiteral("</h3></body></html>");
+        return html + QStringLiteral(": ") + Text(report_text::None).toHtmlEscaped() +
+               QStringLiteral("</h3></body></html>");
     html += QStringLiteral("</h3>") + table;
     html += HeaderRow({Text(summary_text::Row), Text(ui_text::Label), Text(report_text::Size), Text(report_text::Count),
                        Text(summary_text::Reason)});

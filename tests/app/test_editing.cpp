@@ -390,10 +390,11 @@ private slots:
         const int before = Parts().columnWidth(0);
         const QPoint divider(header.sectionViewportPosition(0) + header.sectionSize(0) - 1, header.height() / 2);
         QTest::mousePress(header.viewport(), Qt::LeftButton, {}, divider);
-        QMouseEvent move(QEvent::MouseMove, QPointF(divider + QPoint(60, 0)), header.viewport()->mapToGlobal(QPointF(divider + QPoint(60, 0))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        const QPointF to(divider + QPoint(60, 0));
+        QMouseEvent move(QEvent::MouseMove, to, header.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(header.viewport(), &move);
-        QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, divider + QPoint(60, 0));
+        QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, to.toPoint());
         QVERIFY(Parts().columnWidth(0) > before);
         QVERIFY(view(Parts())->UserColumnWidth(0) > layout.parts_column_widths[0]);
         int total = 0;

@@ -622,7 +622,8 @@ private slots:
         QVERIFY2(PdfPages(saved) >= layouts + 2, qPrintable(QString::number(PdfPages(saved))));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return;
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), saved, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), saved, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
         const QString content = QString::fromUtf8(text.readAllStandardOutput());
         for (int r = 2; r <= kLeftOut + 1; ++r)
