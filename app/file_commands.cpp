@@ -1,6 +1,7 @@
 #include "app/file_commands.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,6 +84,41 @@ void parts_file_commands::SetListName(const QString& name)
     if (state_changed_) state_changed_();
 }
 
+namespace {
+
+// Undoing an Open or a Clear must give the list its former file back too: otherwise a Save would write
+// the older rows over the file that was opened.
+class list_names_step : public QUndoCommand {
+public:
+    using list_names = parts_file_commands::list_names;
+    list_names_step(list_names before, list_names after, std::function<void(const list_names&)> apply,
+                    QUndoCommand* grid_step)
+        : QUndoCommand(grid_step), before_(std::move(before)), after_(std::move(after)), apply_(std::move(apply))
+    {
+    }
+    void undo() override { apply_(before_); }
+    void redo() override { apply_(after_); }
+
+private:
+    list_names before_;
+    list_names after_;
+    std::function<void(const list_names&)> apply_;
+};
+
+}  // namespace
+
+void parts_file_commands::SetNames(const list_names& names)
+{
+    save_name_ = names.save_name;
+    SetListName(names.list_name);
+}
+
+void parts_file_commands::KeepNamesWith(QUndoCommand* grid_step, const list_names& before)
+{
+    if (!grid_step) return;  // the rows did not change: the names of the file they came from hold
+    new list_names_step(before, Names(), [this](const list_names& names) { SetNames(names); }, grid_step);
+}
+
 void parts_file_commands::OfferToSave()
 {
     if (modified_ && Confirm(&window_, Text(ui_text::SaveParts))) Save();
@@ -139,9 +175,11 @@ void parts_file_commands::SaveAs()
 void parts_file_commands::Clear()
 {
     OfferToSave();
-    parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
+    const list_names before = Names();
+    QUndoCommand* step = parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
     save_name_.clear();
     SetListName(QString());
+    KeepNamesWith(step, before);
     MarkUnmodified();
     if (list_replaced_) list_replaced_();
 }
@@ -158,8 +196,9 @@ void parts_file_commands::Open()
     if (name.isEmpty()) return;
     open_name_ = name;
 
+    const list_names before = Names();
     list_open_outcome opened;
-    parts_.RecordChange(Text(ui_text::Open), [&] {
+    QUndoCommand* step = parts_.RecordChange(Text(ui_text::Open), [&] {
         opened = OpenPartsListFile(engine_, name, LocaleListSeparator(), callbacks_.ClearPartsGrid(),
                                    callbacks_.ShowParts());
         EnsureRowCount(parts_.Grid(), kGridRowCount);
@@ -172,5 +211,6 @@ void parts_file_commands::Open()
     if (!read) ThrowFileError(Text(window_text::FileNotRead), name);
     save_name_ = name;
     SetListName(name);
+    KeepNamesWith(step, before);
     MarkUnmodified();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 class Callbacks_stv;
+class QUndoCommand;
 class QUndoStack;
 class QWidget;
 class grid_editor;
@@ -21,6 +22,12 @@ public:
 
 class parts_file_commands {
 public:
+    // The names a Save writes to and the title shows; an undo of Open or Clear gives them back.
+    struct list_names {
+        QString save_name;
+        QString list_name;
+    };
+
     // `list_replaced` is told when the list was replaced or emptied (the results go);
     // `state_changed` whenever the modified flag or the file name changes. The list as last saved,
     // opened or cleared is the clean state of `undo`: undoing or redoing back to it is unmodified again.
@@ -52,6 +59,10 @@ private:
     QString AskSaveName();
     void Write(const QString& file_name);
     void SetListName(const QString& name);
+    list_names Names() const { return {save_name_, list_name_}; }
+    void SetNames(const list_names& names);
+    // Hangs the change of names since `before` below the grid step, so that they are undone together.
+    void KeepNamesWith(QUndoCommand* grid_step, const list_names& before);
 
     QWidget& window_;
     stavora_2d& engine_;

@@ -145,6 +145,7 @@ void grid_edit_command::undo()
 {
     RestoreSnapshot(grid_, before_);
     done_ = false;
+    QUndoCommand::undo();  // steps hung below this one
     if (changed_) changed_();
 }
 
@@ -153,6 +154,7 @@ void grid_edit_command::redo()
     if (done_) return;
     RestoreSnapshot(grid_, after_);
     done_ = true;
+    QUndoCommand::redo();
     if (changed_) changed_();
 }
 
@@ -496,7 +498,7 @@ void grid_editor::CommitEditStep()
     undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), Text(window_text::Undo), changed_));
 }
 
-void grid_editor::RecordChange(const QString& text, const std::function<void()>& change)
+QUndoCommand* grid_editor::RecordChange(const QString& text, const std::function<void()>& change)
 {
     // Typing so far is a step of its own, and an editor left open goes on from the changed grid.
     CommitEditStep();
@@ -504,9 +506,14 @@ void grid_editor::RecordChange(const QString& text, const std::function<void()>&
     change();
     grid_snapshot after = TakeSnapshot(grid_);
     if (editing_) before_edit_ = after;
-    if (after.rows == before.rows && after.row_count == before.row_count) return;
-    if (undo_) undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_));
+    if (after.rows == before.rows && after.row_count == before.row_count) return nullptr;
+    QUndoCommand* step = nullptr;
+    if (undo_) {
+        step = new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_);
+        undo_->push(step);
+    }
     if (changed_) changed_();
+    return step;
 }
 
 void grid_editor::PlaceGrainCombo(int row)

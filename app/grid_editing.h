@@ -119,8 +119,9 @@ public:
     void DeleteRows();
     void CopySelection() const;
     void Paste();
-    // Runs `change` (which rewrites the grid) as one undo step.
-    void RecordChange(const QString& text, const std::function<void()>& change);
+    // Runs `change` (which rewrites the grid) as one undo step. Returns the step, or null when the grid
+    // did not change; steps made children of it are undone and redone with it.
+    QUndoCommand* RecordChange(const QString& text, const std::function<void()>& change);
     // The typing in an open editor so far becomes an undo step now (before the list is saved, so that
     // the saved state is a step of its own); the editor stays open.
     void CommitEditStep();

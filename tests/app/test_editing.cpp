@@ -166,8 +166,13 @@ private slots:
         Undo();
         QCOMPARE(RowTexts(Parts(), 1), QStringList({"100", "200", "3", "", "door"}));
         QVERIFY(window_->PartsModified());
+        // The rows before the Open are not the opened file's: a Save must not write them over it.
+        QCOMPARE(window_->PartsFiles().SaveName(), QString());
+        QVERIFY(!window_->windowTitle().contains(QStringLiteral("other.csv")));
         Redo();
         QCOMPARE(CellText(Parts(), 4, 1), QStringLiteral("Shelf"));
+        QCOMPARE(window_->PartsFiles().SaveName(), File("other.csv"));
+        QVERIFY(window_->windowTitle().startsWith(QStringLiteral("other.csv")));
     }
 
     void rangesAreCopiedAndPastedTabSeparated()
