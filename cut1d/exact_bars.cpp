@@ -14,6 +14,7 @@
 #include <set>
 #include <vector>
 
+#include "cut1d/bin_completion.h"
 #include "cut1d/greedy_bars.h"
 
 namespace {
@@ -29,6 +30,14 @@ constexpr int32_t kBranchDepth = 6;
 constexpr int32_t kDiscrepancies = 3;
 // Pricing rounds per rounding step: its relaxation need not be optimal to be rounded well.
 constexpr int32_t kDiveRounds = 20;
+// Bin completion: its steps, and what one step counts in the work limit.
+constexpr int64_t kPackingWork = 300000;
+constexpr int64_t kPackingStepWork = 3;
+// A dive hands what is left to bin completion once this few pieces are left.
+constexpr int64_t kPackingPieces = 120;
+constexpr int64_t kPackingRestWork = 500000;
+// All bin completion searches of a job together: on jobs with much waste to share they rarely end.
+constexpr int64_t kPackingTotal = 6000000;
 // Weight of the best prices so far in the prices handed to pricing.
 constexpr double kSmoothing = 0.7;
 
@@ -102,6 +111,7 @@ private:
     void Dive(DiveState state, std::vector<int32_t> barred, int32_t discrepancies, int32_t depth);
     void Finish(DiveState state);
     void IntegerMaster();
+    bool PackRest(DiveState& state, double lowerBound, int64_t limit);
     void Fill(SolutionCut1D& solution) const;
 
     int32_t kerf_ = 0;
@@ -117,6 +127,7 @@ private:
     bool masterReady_ = false;
     Plan best_;
     double bound_ = -kInfinity;
+    int64_t packingSteps_ = 0;  // bin completion steps spent so far
 
     // Knapsack work space, kept between calls.
     struct Item {
@@ -562,6 +573,12 @@ void ExactSolver::Dive(DiveState state, std::vector<int32_t> barred, int32_t dis
         return;
     }
     if (!rel.slack && state.committed + RoundUp(rel.bound) >= best_.objective - 1e-6) return;  // cannot improve
+    int64_t left = 0;
+    for (const int32_t d : state.r.demand) left += d;
+    if (!rel.slack && left <= kPackingPieces) {
+        if (!PackRest(state, rel.bound, kPackingRestWork)) return;
+        if (Reached()) return;
+    }
     std::vector<std::pair<double, int32_t>> fractional;  // distance to the next whole number, pool index
     bool whole = false;
     for (const auto& [p, level] : rel.levels) {
@@ -631,6 +648,43 @@ void ExactSolver::Finish(DiveState state)
     plan.objective = Objective(plan);
     for (const auto& p : plan.bars) AddToPool(p);
     if (plan.objective < best_.objective - 1e-6) best_ = std::move(plan);
+}
+
+// One bar type: what a dive leaves is a packing into as few bars as would beat the best layout,
+// which bin completion searches completely when few pieces are left. Returns false when it proves
+// that the branch cannot beat the best.
+bool ExactSolver::PackRest(DiveState& state, double lowerBound, int64_t limit)
+{
+    if (barTypes_.size() != 1) return true;
+    const BarType& bar = barTypes_[0];
+    if (bar.cost <= 0.0 || (best_.objective >= kInfinity && lowerBound <= -kInfinity)) return true;
+    limit = std::min(limit, kPackingTotal - packingSteps_);
+    if (limit <= 0) return true;
+    const double step = costStep_ > 0.0 ? costStep_ : bar.cost;
+    double bins = best_.objective < kInfinity ? std::floor((best_.objective - step - state.committed) / bar.cost + 1e-9)
+                                              : std::ceil(lowerBound / bar.cost - 1e-9);
+    bins = std::min(bins, static_cast<double>(state.r.supply[0]));
+    if (bins < 1.0) return false;
+    BinCompletionJob job;
+    for (size_t i = 0; i < types_.size(); ++i) {
+        job.weights.push_back(types_[i].weight);
+        job.counts.push_back(state.r.demand[i]);
+    }
+    job.capacity = bar.capacity;
+    job.bins = static_cast<int32_t>(bins);
+    job.workLimit = limit;
+    int64_t steps = 0;
+    const BinCompletionResult packed = PackIntoBins(job, steps);
+    work_ += steps * kPackingStepWork;
+    packingSteps_ += steps;
+    if (packed.impossible) return false;
+    if (packed.bins.empty()) return true;
+    Plan plan = state.plan;
+    for (const auto& counts : packed.bins) plan.bars.push_back(Pattern{0, counts});
+    plan.objective = Objective(plan);
+    for (size_t b = state.plan.bars.size(); b < plan.bars.size(); ++b) AddToPool(plan.bars[b]);
+    if (plan.objective < best_.objective - 1e-6) best_ = std::move(plan);
+    return true;
 }
 
 // The patterns found so far as an integer program; looks only for layouts better than the best.
@@ -758,6 +812,12 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
     const Relaxation root = Relax(all, std::numeric_limits<int32_t>::max());
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
+    if (root.solved && !root.slack && bound_ > -kInfinity) {
+        DiveState whole;
+        whole.r = all;
+        // No packing at the bound: the best layout needs at least one bar more.
+        if (!PackRest(whole, bound_, kPackingWork)) bound_ += costStep_ > 0.0 ? costStep_ : 0.0;
+    }
     DiveState first;
     first.r = all;
     Dive(first, {}, kDiscrepancies, 0);
