@@ -38,6 +38,8 @@ constexpr int64_t kPackingPieces = 120;
 constexpr int64_t kPackingRestWork = 500000;
 // All bin completion searches of a job together: on jobs with much waste to share they rarely end.
 constexpr int64_t kPackingTotal = 6000000;
+// Gathering a layout's waste into one bar.
+constexpr int64_t kGatherWork = 500000;
 // Weight of the best prices so far in the prices handed to pricing.
 constexpr double kSmoothing = 0.7;
 
@@ -112,6 +114,7 @@ private:
     void Finish(DiveState state);
     void IntegerMaster();
     bool PackRest(DiveState& state, double lowerBound, int64_t limit);
+    void GatherWaste();
     void Fill(SolutionCut1D& solution) const;
 
     int32_t kerf_ = 0;
@@ -687,6 +690,59 @@ bool ExactSolver::PackRest(DiveState& state, double lowerBound, int64_t limit)
     return true;
 }
 
+// One bar type: the same bars with all their waste in one bar leave one offcut instead of many. A
+// stand-in piece as long as the waste, and a packing with none, give that layout.
+void ExactSolver::GatherWaste()
+{
+    if (barTypes_.size() != 1 || best_.bars.empty()) return;
+    const int64_t capacity = barTypes_[0].capacity;
+    int64_t waste = 0;
+    int32_t wasteful = 0;
+    for (const auto& p : best_.bars) {
+        int64_t used = 0;
+        for (size_t i = 0; i < types_.size(); ++i) used += p.counts[i] * types_[i].weight;
+        waste += capacity - used;
+        wasteful += capacity > used ? 1 : 0;
+    }
+    if (wasteful <= 1 || waste >= capacity || Objective(best_) >= kInfinity) return;
+    for (size_t i = 0; i < types_.size(); ++i) {
+        int32_t placed = 0;
+        for (const auto& p : best_.bars) placed += p.counts[i];
+        if (placed != static_cast<int32_t>(types_[i].numbers.size())) return;
+    }
+    // The stand-in goes where its length belongs: the search wants the longest first.
+    BinCompletionJob job;
+    size_t standIn = 0;
+    while (standIn < types_.size() && types_[standIn].weight >= waste) ++standIn;
+    for (size_t i = 0; i <= types_.size(); ++i) {
+        if (i == standIn) {
+            job.weights.push_back(waste);
+            job.counts.push_back(1);
+        }
+        if (i < types_.size()) {
+            job.weights.push_back(types_[i].weight);
+            job.counts.push_back(static_cast<int32_t>(types_[i].numbers.size()));
+        }
+    }
+    job.capacity = capacity;
+    job.bins = static_cast<int32_t>(best_.bars.size());
+    job.workLimit = kGatherWork;
+    int64_t steps = 0;
+    const BinCompletionResult packed = PackIntoBins(job, steps);
+    work_ += steps * kPackingStepWork;
+    packingSteps_ += steps;
+    if (packed.bins.size() != best_.bars.size()) return;
+    Plan plan;
+    for (const auto& counts : packed.bins) {
+        Pattern p{0, counts};
+        p.counts.erase(p.counts.begin() + static_cast<std::ptrdiff_t>(standIn));
+        if (std::any_of(p.counts.begin(), p.counts.end(), [](int32_t c) { return c > 0; }))
+            plan.bars.push_back(std::move(p));
+    }
+    plan.objective = Objective(plan);
+    if (plan.objective <= best_.objective + 1e-6 && plan.bars.size() == best_.bars.size()) best_ = std::move(plan);
+}
+
 // The patterns found so far as an integer program; looks only for layouts better than the best.
 void ExactSolver::IntegerMaster()
 {
@@ -822,6 +878,7 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     first.r = all;
     Dive(first, {}, kDiscrepancies, 0);
     if (!Reached() && (complete || !Exhausted())) IntegerMaster();
+    GatherWaste();
     Fill(solution);
     return Reached();
 }
