@@ -9,6 +9,7 @@ namespace {
 constexpr size_t kMaxCompletions = 4000;
 // Sums the pieces reach are kept in bit rows while the table stays this small.
 constexpr size_t kMaxReachWords = 1 << 20;
+constexpr double kPriceTolerance = 1e-7;
 
 class Packer {
 public:
@@ -20,6 +21,10 @@ public:
         int64_t total = 0;
         for (size_t i = 0; i < n; ++i) total += w_[i] * count_[i];
         budget_ = static_cast<int64_t>(job.bins) * capacity_ - total;
+        price_ = job.prices.size() == n ? job.prices : std::vector<double>(n, 0.0);
+        priceBudget_ = job.bins;
+        for (size_t i = 0; i < n; ++i) priceBudget_ -= price_[i] * count_[i];
+        ratio_.assign(n + 1, 0.0);
         taken_.assign(n, 0);
         suffix_.assign(n + 1, 0);
         levels_.resize(static_cast<size_t>(std::max(job.bins, 0)));
@@ -36,7 +41,7 @@ public:
     std::vector<std::vector<int32_t>> Run()
     {
         std::vector<std::vector<int32_t>> bins;
-        if (budget_ < 0) {
+        if (budget_ < 0 || priceBudget_ < -kPriceTolerance) {
             impossible_ = true;  // not even their length fits
             return bins;
         }
@@ -63,6 +68,8 @@ private:
         std::vector<int32_t> flat;
         std::vector<int32_t> starts;
         std::vector<int64_t> waste;
+        std::vector<double> slack;   // 1 - worth of the bar's pieces
+        std::vector<size_t> order;   // the completions, least slack first
     };
 
     bool Search(size_t first, size_t depth)
@@ -100,14 +107,21 @@ private:
         Level& level = levels_[depth];
         level.first = open;
         --count_[open];
-        Generate(level, capacity_ - w_[open]);
+        Generate(level, open, capacity_ - w_[open]);
         const size_t options = level.waste.size();
+        level.order.resize(options);
+        for (size_t c = 0; c < options; ++c) level.order[c] = c;
+        std::stable_sort(level.order.begin(), level.order.end(),
+                         [&](size_t a, size_t b) { return level.slack[a] < level.slack[b] - kPriceTolerance; });
         --binsLeft_;
-        for (size_t c = 0; c < options && work_ <= limit_; ++c) {
+        for (size_t o = 0; o < options && work_ <= limit_; ++o) {
+            const size_t c = level.order[o];
             Apply(level, c, -1);
             budget_ -= level.waste[c];
+            priceBudget_ -= level.slack[c];
             chosen_[depth] = c;
             if (Search(first, depth + 1)) return true;
+            priceBudget_ += level.slack[c];
             budget_ += level.waste[c];
             Apply(level, c, +1);
         }
@@ -124,34 +138,38 @@ private:
     }
 
     // The ways to fill the rest of a bar, up to `cap` of them.
-    size_t Count(size_t /*open*/, int64_t room, size_t cap)
+    size_t Count(size_t open, int64_t room, size_t cap)
     {
         out_ = nullptr;
         found_ = 0;
         cap_ = cap;
-        if (ExactFit(room)) return 1;
-        Extend(0, room, std::numeric_limits<int64_t>::max());
+        if (const size_t k = ExactFit(room)) return 1.0 - price_[open] - price_[k - 1] <= priceBudget_ + kPriceTolerance ? 1 : 0;
+        Extend(0, room, std::numeric_limits<int64_t>::max(), price_[open]);
         return found_;
     }
 
     // Every way to fill the rest of a bar that wastes at most the budget and leaves no piece that
     // still fits, larger pieces first.
-    void Generate(Level& level, int64_t room)
+    void Generate(Level& level, size_t open, int64_t room)
     {
         level.flat.clear();
         level.starts.assign(1, 0);
         level.waste.clear();
+        level.slack.clear();
         out_ = &level;
         found_ = 0;
         cap_ = kMaxCompletions;
         if (const size_t k = ExactFit(room)) {
+            const double slack = 1.0 - price_[open] - price_[k - 1];
+            if (slack > priceBudget_ + kPriceTolerance) return;
             level.flat.push_back(static_cast<int32_t>(k - 1));
             level.flat.push_back(1);
             level.starts.push_back(2);
             level.waste.push_back(0);
+            level.slack.push_back(slack);
             return;
         }
-        Extend(0, room, std::numeric_limits<int64_t>::max());
+        Extend(0, room, std::numeric_limits<int64_t>::max(), price_[open]);
     }
 
     // What the pieces left can fill from each type on: their length, and (when the table is small)
@@ -159,7 +177,10 @@ private:
     void Prepare()
     {
         const size_t n = w_.size();
-        for (size_t k = n; k-- > 0;) suffix_[k] = suffix_[k + 1] + w_[k] * count_[k];
+        for (size_t k = n; k-- > 0;) {
+            suffix_[k] = suffix_[k + 1] + w_[k] * count_[k];
+            ratio_[k] = count_[k] > 0 ? std::max(ratio_[k + 1], price_[k] / static_cast<double>(w_[k])) : ratio_[k + 1];
+        }
         if (words_ == 0) return;
         uint64_t* last = reach_.data() + n * words_;
         std::fill(last, last + words_, 0);
@@ -214,9 +235,10 @@ private:
         return 0;
     }
 
-    void Extend(size_t k, int64_t room, int64_t skipped)
+    void Extend(size_t k, int64_t room, int64_t skipped, double worth)
     {
         if (++work_ > limit_) return;
+        if (1.0 - worth - ratio_[k] * static_cast<double>(room) > priceBudget_ + kPriceTolerance) return;
         if (found_ >= cap_) {
             if (out_) capped_ = true;
             return;
@@ -226,7 +248,7 @@ private:
         const size_t n = w_.size();
         while (k < n && (count_[k] == 0 || w_[k] > room)) ++k;
         if (k == n) {
-            if (room > budget_ || room >= skipped) return;
+            if (room > budget_ || room >= skipped || 1.0 - worth > priceBudget_ + kPriceTolerance) return;
             ++found_;
             if (!out_) return;
             for (size_t t = 0; t < n; ++t)
@@ -236,12 +258,13 @@ private:
                 }
             out_->starts.push_back(static_cast<int32_t>(out_->flat.size()));
             out_->waste.push_back(room);
+            out_->slack.push_back(1.0 - worth);
             return;
         }
         const auto most = static_cast<int32_t>(std::min<int64_t>(count_[k], room / w_[k]));
         for (int32_t a = most; a >= 0; --a) {
             taken_[k] = a;
-            Extend(k + 1, room - a * w_[k], a < count_[k] ? std::min(skipped, w_[k]) : skipped);
+            Extend(k + 1, room - a * w_[k], a < count_[k] ? std::min(skipped, w_[k]) : skipped, worth + a * price_[k]);
         }
         taken_[k] = 0;
     }
@@ -250,6 +273,9 @@ private:
     std::vector<int32_t> count_;
     int64_t capacity_;
     int64_t budget_ = 0;  // waste the bars still to fill may have in all
+    std::vector<double> price_;
+    double priceBudget_ = 0.0;  // slack the bars still to fill may have in all
+    std::vector<double> ratio_;  // best price per length among the pieces left from each type on
     int32_t binsLeft_;
     int64_t& work_;
     int64_t limit_;

@@ -9,6 +9,10 @@ struct BinCompletionJob {
     int64_t capacity = 0;
     int32_t bins = 0;              // bars to fill; the search looks for a packing into exactly these
     int64_t workLimit = 0;         // completions tried and generated, counted together
+    // Optional prices per type (from a linear relaxation's duals), such that no bar's pieces are worth
+    // more than 1. Every packing into `bins` bars then leaves bins - sum(count * price) to share among
+    // its bars as 1 - (their pieces' worth); bars worth little are cut off early and the rest tried first.
+    std::vector<double> prices;
 };
 
 struct BinCompletionResult {

@@ -74,6 +74,7 @@ struct Relaxation {
     bool slack = false;   // some demand is left out even in the relaxation
     double value = 0.0;
     std::vector<std::pair<int32_t, double>> levels;  // pool index, level > 0
+    std::vector<double> duals;  // per piece type, of the last relaxation solved
 };
 
 // One layout: a pattern per cut bar.
@@ -115,6 +116,7 @@ private:
     void IntegerMaster();
     bool PackRest(DiveState& state, double lowerBound, int64_t limit);
     void GatherWaste();
+    void SetPrices(const std::vector<double>& duals);
     void Fill(SolutionCut1D& solution) const;
 
     int32_t kerf_ = 0;
@@ -131,6 +133,7 @@ private:
     Plan best_;
     double bound_ = -kInfinity;
     int64_t packingSteps_ = 0;  // bin completion steps spent so far
+    std::vector<double> prices_;  // per piece type, for bin completion; empty: none
 
     // Knapsack work space, kept between calls.
     struct Item {
@@ -495,6 +498,7 @@ Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
     }
     result.solved = true;
     result.proven = exact;
+    result.duals = lpDuals;
     result.value = lp_.objectiveValue();
     if (exact) result.bound = std::max(result.bound, result.value);
     const double* x = lp_.primalColumnSolution();
@@ -676,6 +680,7 @@ bool ExactSolver::PackRest(DiveState& state, double lowerBound, int64_t limit)
     job.capacity = bar.capacity;
     job.bins = static_cast<int32_t>(bins);
     job.workLimit = limit;
+    job.prices = prices_;
     int64_t steps = 0;
     const BinCompletionResult packed = PackIntoBins(job, steps);
     work_ += steps * kPackingStepWork;
@@ -688,6 +693,23 @@ bool ExactSolver::PackRest(DiveState& state, double lowerBound, int64_t limit)
     for (size_t b = state.plan.bars.size(); b < plan.bars.size(); ++b) AddToPool(plan.bars[b]);
     if (plan.objective < best_.objective - 1e-6) best_ = std::move(plan);
     return true;
+}
+
+// The relaxation's prices, scaled so that no bar holds more than 1: bin completion then knows what
+// share of a bar every layout at a given count may leave unused.
+void ExactSolver::SetPrices(const std::vector<double>& duals)
+{
+    if (barTypes_.size() != 1 || barTypes_[0].cost <= 0.0) return;
+    std::vector<int32_t> bound(types_.size(), 0), counts(types_.size(), 0);
+    for (size_t i = 0; i < types_.size(); ++i)
+        if (duals[i] > 0.0)
+            bound[i] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(types_[i].numbers.size()),
+                                                              barTypes_[0].capacity / types_[i].weight));
+    double most = 0.0;
+    if (!DynamicKnapsack(duals, bound, barTypes_[0].capacity, counts, most)) return;
+    const double scale = std::max(most, barTypes_[0].cost) * (1.0 + 1e-9);
+    prices_.clear();
+    for (const double y : duals) prices_.push_back(std::max(0.0, y) / scale);
 }
 
 // One bar type: the same bars with all their waste in one bar leave one offcut instead of many. A
@@ -718,10 +740,12 @@ void ExactSolver::GatherWaste()
         if (i == standIn) {
             job.weights.push_back(waste);
             job.counts.push_back(1);
+            if (!prices_.empty()) job.prices.push_back(0.0);
         }
         if (i < types_.size()) {
             job.weights.push_back(types_[i].weight);
             job.counts.push_back(static_cast<int32_t>(types_[i].numbers.size()));
+            if (!prices_.empty()) job.prices.push_back(prices_[i]);
         }
     }
     job.capacity = capacity;
@@ -868,6 +892,7 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
     const Relaxation root = Relax(all, std::numeric_limits<int32_t>::max());
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
+    if (root.solved && !root.slack) SetPrices(root.duals);
     if (root.solved && !root.slack && bound_ > -kInfinity) {
         DiveState whole;
         whole.r = all;

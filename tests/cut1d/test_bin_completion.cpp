@@ -73,6 +73,19 @@ TEST(BinCompletion, FindsAPackingExactlyWhenOneExists)
         job.bins = static_cast<int32_t>(std::max<int64_t>(1, (total + job.capacity - 1) / job.capacity + uniform(-1, 1)));
         job.bins = std::min(job.bins, pieces);
         job.workLimit = 10000000;
+        if (seed % 2 == 0) {
+            // Random prices, scaled so that the most a bar can hold is worth 1.
+            std::vector<double> best(static_cast<size_t>(job.capacity) + 1, 0.0);
+            for (size_t t = 0; t < job.weights.size(); ++t) {
+                job.prices.push_back(uniform(0, 100) / 100.0 * static_cast<double>(job.weights[t]));
+                for (int32_t k = 0; k < job.counts[t]; ++k)
+                    for (int64_t c = job.capacity; c >= job.weights[t]; --c)
+                        best[static_cast<size_t>(c)] =
+                            std::max(best[static_cast<size_t>(c)], best[static_cast<size_t>(c - job.weights[t])] + job.prices[t]);
+            }
+            const double most = std::max(best.back(), 1e-9);
+            for (double& p : job.prices) p /= most;
+        }
         SCOPED_TRACE(seed);
         int64_t work = 0;
         const BinCompletionResult result = PackIntoBins(job, work);
