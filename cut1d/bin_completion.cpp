@@ -42,7 +42,7 @@ public:
     {
         std::vector<std::vector<int32_t>> bins;
         if (budget_ < 0 || priceBudget_ < -kPriceTolerance) {
-            impossible_ = true;  // not even their length fits
+            impossible_ = true;  // not even their length (or their worth) fits
             return bins;
         }
         if (!Search(0, 0)) {
@@ -64,7 +64,7 @@ public:
 private:
     // The completions of one bar: (type, count) pairs, one run per completion.
     struct Level {
-        size_t first = 0;  // the largest piece left, which opens the bar
+        size_t first = 0;  // the type of the piece that opens the bar
         std::vector<int32_t> flat;
         std::vector<int32_t> starts;
         std::vector<int64_t> waste;
