@@ -1,0 +1,398 @@
+#include "construction_passes.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <thread>
+
+#include "TCutSingleSheet2D.h"
+#include "sheet_geometry.h"
+#include "util/tolerance.h"
+
+namespace {
+
+// Statistics of one sheet layout as the step compares them.
+struct sheet_record {
+    int32_t piece_count = 0, cut_count = 0, waste_count = 0;
+    double used_area = 0.0, utilisation = 0.0;
+    double largest = 0.0, second = 0.0, third = 0.0;
+    int32_t length = 0, width = 0;
+    int32_t used_length = 0, used_width = 0;
+};
+
+// The state of one pass: owned by one thread, reused for every pass it runs.
+class ConstructionWorker {
+public:
+    ConstructionWorker(const construction_input& input, std::function<void()> on_progress)
+        : in_(input), on_progress_(std::move(on_progress))
+    {
+        single_.set_LargeJob(input.large_job);
+        single_.set_OnProgress([this] { OnSheetProgress(); });
+        single_.set_OnLayout([this] { OnSheetLayout(); });
+    }
+    ConstructionWorker(const ConstructionWorker&) = delete;
+    ConstructionWorker& operator=(const ConstructionWorker&) = delete;
+
+    // Lays out a whole solution into t (reset, sized for the job).
+    void Run(const construction_pass& pass, TGlobalSolution& t);
+
+private:
+    int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
+    void OnSheetProgress();
+    void OnSheetLayout();
+    int RemnantCompare(const sheet_record& a, const sheet_record& b) const;
+    int UtilisationOrder(const sheet_record& a, const sheet_record& b) const;
+    int AreaOrder(const sheet_record& a, const sheet_record& b) const;
+
+    const construction_input& in_;
+    std::function<void()> on_progress_;
+    TCutSingleSheet2D single_;
+    TGlobalSolution* building_ = nullptr;
+    sheet_record step_best_;
+    bool step_has_best_ = false;
+    std::vector<uint8_t> piece_taken_, stock_taken_;
+    std::vector<int32_t> copy_stock_;
+    int32_t committed_ = 0;
+    int32_t stock_position_ = 0;
+    int32_t stall_ = 0;
+    int32_t compare_mode_ = 0;
+};
+
+void ConstructionWorker::Run(const construction_pass& pass, TGlobalSolution& t)
+{
+    const std::vector<stock2d>& stock = *in_.stock;
+    const std::vector<int32_t>& to_input = *in_.stock_sorted_to_input;
+    const std::vector<int32_t>& group_last = *in_.group_last;
+    building_ = &t;
+    compare_mode_ = pass.compare_mode;
+    const int32_t ns = static_cast<int32_t>(stock.size());
+    piece_taken_.assign(in_.pieces->size(), 0);
+    stock_taken_.assign(stock.size(), 0);
+    committed_ = 0;
+    while (t.sheets.count() < ns) {
+        step_has_best_ = false;
+        step_best_ = sheet_record{};
+        int32_t last_tried = -1;
+        for (size_t g = 0; g < group_last.size(); ++g) {
+            bool produced = false;
+            const int32_t first = g == 0 ? 0 : group_last[g - 1] + 1;
+            for (int32_t p = first; p <= group_last[g]; ++p) {
+                const int32_t input = to_input[static_cast<size_t>(p)];
+                if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
+                const stock2d& s = stock[static_cast<size_t>(p)];
+                // Only a sheet identical in every respect would give the same layout again; one of the
+                // same size with other trims, grain or holes may take pieces the last one could not.
+                if (last_tried >= 0 && StocksIdentical(stock[static_cast<size_t>(last_tried)], s)) continue;
+                last_tried = p;
+                ConfigureSheetSearch(single_, s, in_.rules, static_cast<uint32_t>(pass.seed), pass.iterations);
+                int32_t considered = 0;
+                const int32_t loaded = LoadPieces(t, p, considered);
+                if (loaded == 0) {
+                    if (considered == 0) break;
+                    continue;
+                }
+                stall_ = 0;
+                stock_position_ = p;
+                single_.Run(in_.rules.strategy, pass.strategy_index);
+                // An empty layout (say, every cut longer than the longest allowed) is no candidate:
+                // the stock of lower priority must still be tried.
+                if (t.sheets.count() > committed_) produced = true;
+            }
+            if (produced) break;
+        }
+        if (t.sheets.count() == committed_) break;
+        committed_ = t.sheets.count();
+        std::fill(piece_taken_.begin(), piece_taken_.end(), uint8_t{0});
+        std::fill(stock_taken_.begin(), stock_taken_.end(), uint8_t{0});
+    }
+    t.Finalise(in_.rules.minimal_useful_size);
+    building_ = nullptr;
+}
+
+int32_t ConstructionWorker::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& considered)
+{
+    const stock2d& s = (*in_.stock)[static_cast<size_t>(p)];
+    const repack_rules& r = in_.rules;
+    single_.ClearPieces();
+    considered = 0;
+    for (const part2d& piece : *in_.pieces) {
+        const size_t input = static_cast<size_t>(piece.index);
+        if (t.piece_to_stock[input] != -1 && !piece_taken_[input]) continue;
+        ++considered;
+        // A piece without extent fits nowhere.
+        if (piece.length <= 0 || piece.width <= 0) continue;
+        const sheet_loading loading = LoadingOnSheet(s, piece, r.kerf, r.length_breakage, r.width_breakage);
+        if (!loading.load) continue;
+        single_.LoadPiece(loading.piece);
+    }
+    return single_.LoadedCount();
+}
+
+void ConstructionWorker::OnSheetProgress()
+{
+    if (on_progress_) on_progress_();
+    if (single_.Improved())
+        stall_ = 0;
+    else
+        ++stall_;
+    const int32_t limit = single_.LoadedCount() == 1 ? 2 : in_.rules.stall_limit;
+    // A stopped run still completes its pass, each sheet with the best found at once.
+    if (stall_ >= limit || (in_.stop && *in_.stop)) {
+        single_.Stop();
+        stall_ = 0;
+    }
+}
+
+int ConstructionWorker::RemnantCompare(const sheet_record& a, const sheet_record& b) const
+{
+    if (in_.rules.prefer_large_remnant != 1) return 0;
+    int32_t ea, eb;
+    if (in_.rules.strategy == sheet_strategy::staged) {
+        ea = in_.rules.first_direction != 1 ? a.used_width : a.used_length;
+        eb = in_.rules.first_direction != 1 ? b.used_width : b.used_length;
+    } else if (a.length > a.width) {
+        ea = a.used_length;
+        eb = b.used_length;
+    } else if (a.length < a.width) {
+        ea = a.used_width;
+        eb = b.used_width;
+    } else {
+        ea = std::min(a.used_length, a.used_width);
+        eb = std::min(b.used_length, b.used_width);
+    }
+    if (ea == eb) return 0;
+    return ea < eb ? 1 : -1;
+}
+
+// 1: a wins, -1: b wins, 0: tie.
+int ConstructionWorker::UtilisationOrder(const sheet_record& a, const sheet_record& b) const
+{
+    if (b.piece_count == 0) return 1;
+    if (a.piece_count == 0) return -1;
+    int c = stv::CompareWithin(a.utilisation, b.utilisation, 0.01);
+    if (c != 0) return c;
+    if ((c = RemnantCompare(a, b)) != 0) return c;
+    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
+    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
+    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
+    return 0;
+}
+
+int ConstructionWorker::AreaOrder(const sheet_record& a, const sheet_record& b) const
+{
+    if (b.piece_count == 0) return 1;
+    if (a.piece_count == 0) return -1;
+    int c = stv::CompareWithin(a.used_area, b.used_area, 0.01);
+    if (c != 0) return c;
+    if ((c = RemnantCompare(a, b)) != 0) return c;
+    if (a.length != b.length || a.width != b.width) return -1;
+    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
+    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
+    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
+    return 0;
+}
+
+void ConstructionWorker::OnSheetLayout()
+{
+    TGlobalSolution& t = *building_;
+    const std::vector<stock2d>& stock = *in_.stock;
+    const std::vector<int32_t>& to_input = *in_.stock_sorted_to_input;
+    const Cut2DXChromosome& lay = single_.Layout();
+    sheet_record cand;
+    cand.piece_count = lay.piece_count();
+    cand.cut_count = lay.cut_count();
+    cand.waste_count = lay.waste_count();
+    cand.used_area = lay.used_area;
+    const double sheet_area = static_cast<double>(single_.length()) * single_.width();
+    cand.utilisation = sheet_area > 0 ? lay.used_area * 100.0 / sheet_area : 0.0;
+    cand.largest = lay.waste.largest;
+    cand.second = lay.waste.second;
+    cand.third = lay.waste.third;
+    cand.length = single_.length();
+    cand.width = single_.width();
+    cand.used_length = lay.used_length;
+    cand.used_width = lay.used_width;
+
+    const sheet_record& b = step_best_;
+    bool better;
+    if (!step_has_best_) {
+        better = true;
+    } else if (compare_mode_ == 1) {
+        int c = AreaOrder(cand, b);
+        if (c == 0) c = UtilisationOrder(cand, b);
+        better = c > 0;
+    } else {
+        better = UtilisationOrder(cand, b) > 0;
+    }
+    if (!better) return;
+    step_best_ = cand;
+    step_has_best_ = true;
+    if (cand.piece_count == 0) return;
+
+    while (t.sheets.count() > committed_) t.sheets.Remove(t.sheets.count() - 1);
+    for (size_t i = 0; i < stock_taken_.size(); ++i)
+        if (stock_taken_[i]) {
+            t.stock_to_sheet[i] = -1;
+            stock_taken_[i] = 0;
+        }
+    for (size_t i = 0; i < piece_taken_.size(); ++i)
+        if (piece_taken_[i]) {
+            t.piece_to_stock[i] = -1;
+            piece_taken_[i] = 0;
+        }
+
+    // The same layout goes on every identical free stock item that follows, as far as the pieces last.
+    const int32_t repetitions = single_.RepetitionCount();
+    const stock2d& here = stock[static_cast<size_t>(stock_position_)];
+    int32_t copies = 0;
+    for (int32_t p = stock_position_; p < static_cast<int32_t>(stock.size()) && copies < repetitions; ++p) {
+        const int32_t input = to_input[static_cast<size_t>(p)];
+        if (!StocksIdentical(stock[static_cast<size_t>(p)], here)) break;
+        if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) break;
+        ++copies;
+    }
+    copy_stock_.assign(static_cast<size_t>(copies), 0);
+    for (int32_t k = 0; k < copies; ++k) {
+        const int32_t input = to_input[static_cast<size_t>(stock_position_ + k)];
+        copy_stock_[static_cast<size_t>(k)] = input;
+        auto sheet = std::make_unique<Chromosome>();
+        sheet->length = lay.length;
+        sheet->width = lay.width;
+        sheet->capacity = lay.capacity;
+        sheet->pieces = lay.pieces;
+        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
+            const part2d& lp = single_.LoadedPiece(lay.row_piece[static_cast<size_t>(k)][j]);
+            sheet->pieces[j].piece_index = lp.index;
+            sheet->pieces[j].data = lp.data;
+            sheet->pieces[j].turned = lay.row_turned[static_cast<size_t>(k)][j];
+        }
+        sheet->cuts = lay.cuts;
+        sheet->wastes = lay.wastes;
+        sheet->used_length = lay.used_length;
+        sheet->used_width = lay.used_width;
+        sheet->profile = lay.profile;
+        sheet->used_area = lay.used_area;
+        sheet->utilisation = cand.utilisation;
+        sheet->largest_waste = lay.waste.largest;
+        sheet->second_waste = lay.waste.second;
+        sheet->third_waste = lay.waste.third;
+        sheet->RecomputeTotals(in_.rules.minimal_useful_size);
+        sheet->stock_index = input;
+        t.sheets.Append(std::move(sheet));
+        t.stock_to_sheet[static_cast<size_t>(input)] = t.sheets.count() - 1;
+        stock_taken_[static_cast<size_t>(input)] = 1;
+    }
+    for (int32_t i = 0; i < single_.LoadedCount(); ++i) {
+        const int32_t r = lay.repetition[static_cast<size_t>(i)];
+        if (r < 0 || r >= copies) continue;
+        const size_t input = static_cast<size_t>(single_.LoadedPiece(i).index);
+        t.piece_to_stock[input] = copy_stock_[static_cast<size_t>(r)];
+        piece_taken_[input] = 1;
+    }
+}
+
+}  // namespace
+
+void RunConstructionPasses(const construction_input& in, const construction_plan& plan, int32_t threads,
+                           TGlobalSolution& best, const std::function<void(int32_t passes_done)>& on_progress)
+{
+    const int32_t count = static_cast<int32_t>(plan.passes.size());
+    if (count == 0) return;
+    // The longest passes begin first, so that none of them is left running alone at the end.
+    std::vector<int32_t> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+        return plan.passes[static_cast<size_t>(a)].iterations > plan.passes[static_cast<size_t>(b)].iterations;
+    });
+    const int32_t workers = std::clamp(threads, 1, count);
+
+    std::mutex mutex;
+    std::condition_variable helper_ended;
+    int32_t next = 0, folded = 0, helpers_running = workers - 1;
+    std::atomic<int32_t> passes_done{0};
+    std::vector<std::unique_ptr<TGlobalSolution>> done(static_cast<size_t>(count)), spare;
+
+    // Under the lock: compares the finished passes in plan order as far as they are contiguous.
+    auto fold_ready = [&] {
+        while (folded < count && done[static_cast<size_t>(folded)]) {
+            std::unique_ptr<TGlobalSolution>& s = done[static_cast<size_t>(folded)];
+            if (SolutionBetter(*s, best, in.solution_rule)) std::swap(*s, best);
+            s->Reset();
+            spare.push_back(std::move(s));
+            ++folded;
+        }
+    };
+    auto work = [&](ConstructionWorker& worker) {
+        for (;;) {
+            int32_t i;
+            std::unique_ptr<TGlobalSolution> s;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (next == count || (next > 0 && in.stop && *in.stop)) return;
+                i = order[static_cast<size_t>(next++)];
+                if (!spare.empty()) {
+                    s = std::move(spare.back());
+                    spare.pop_back();
+                }
+            }
+            if (!s) {
+                s = std::make_unique<TGlobalSolution>();
+                s->stock_count = best.stock_count;
+                s->piece_total = best.piece_total;
+                s->Reset();
+            }
+            worker.Run(plan.passes[static_cast<size_t>(i)], *s);
+            std::lock_guard<std::mutex> lock(mutex);
+            done[static_cast<size_t>(i)] = std::move(s);
+            fold_ready();
+            ++passes_done;
+        }
+    };
+
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<size_t>(workers - 1));
+    for (int32_t h = 1; h < workers; ++h)
+        helpers.emplace_back([&] {
+            {
+                ConstructionWorker worker(in, nullptr);
+                work(worker);
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            --helpers_running;
+            helper_ended.notify_all();
+        });
+    auto report = [&] {
+        if (on_progress) on_progress(passes_done.load());
+    };
+    try {
+        ConstructionWorker worker(in, report);
+        work(worker);
+    } catch (...) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            next = count;
+        }
+        for (std::thread& t : helpers) t.join();
+        throw;
+    }
+    // The caller keeps reporting while the last passes run elsewhere.
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (helpers_running > 0) {
+            if (helper_ended.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout) {
+                lock.unlock();
+                report();
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& t : helpers) t.join();
+    // After a stop, passes never begun leave gaps; the others are compared in plan order all the same.
+    for (int32_t i = folded; i < count; ++i) {
+        std::unique_ptr<TGlobalSolution>& s = done[static_cast<size_t>(i)];
+        if (s && SolutionBetter(*s, best, in.solution_rule)) std::swap(*s, best);
+    }
+}
