@@ -192,6 +192,7 @@ void TCut2D::Impl::Run()
     best.Reset();
     construction_input in;
     in.pieces = &sorted_pieces;
+    in.piece_input_to_sorted = &piece_input_to_sorted;
     in.stock = &sorted_stock;
     in.stock_sorted_to_input = &stock_sorted_to_input;
     in.group_last = &group_last;

@@ -32,6 +32,21 @@ public:
         single_.set_LargeJob(input.large_job);
         single_.set_OnProgress([this] { OnSheetProgress(); });
         single_.set_OnLayout([this] { OnSheetLayout(); });
+        // Runs of identical stock items: a step tries the first free item of each run once.
+        const std::vector<stock2d>& stock = *input.stock;
+        int32_t first = 0;
+        for (const int32_t last : *input.group_last) {
+            for (int32_t p = first; p <= last; ++p)
+                if (p == first ||
+                    !StocksIdentical(stock[static_cast<size_t>(run_first_.back())], stock[static_cast<size_t>(p)]))
+                    run_first_.push_back(p);
+            first = last + 1;
+        }
+        run_first_.push_back(static_cast<int32_t>(stock.size()));
+        run_cursor_.resize(run_first_.size());
+        const size_t n = input.pieces->size();
+        next_.resize(n + 1);
+        prev_.resize(n + 1);
     }
     ConstructionWorker(const ConstructionWorker&) = delete;
     ConstructionWorker& operator=(const ConstructionWorker&) = delete;
@@ -40,7 +55,10 @@ public:
     void Run(const construction_pass& pass, TGlobalSolution& t);
 
 private:
-    int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
+    int32_t LoadPieces(int32_t sorted_stock_pos, int32_t& considered);
+    bool Load(const stock2d& s, int32_t sorted_piece_pos);
+    // Takes the pieces and stock of the step's best layout out of the running.
+    void CommitStep();
     void OnSheetProgress();
     void OnSheetLayout();
     int RemnantCompare(const sheet_record& a, const sheet_record& b) const;
@@ -53,8 +71,14 @@ private:
     TGlobalSolution* building_ = nullptr;
     sheet_record step_best_;
     bool step_has_best_ = false;
-    std::vector<uint8_t> piece_taken_, stock_taken_;
+    // The step's best layout so far holds these (input indices); they are free again if a better one comes.
+    std::vector<int32_t> piece_taken_, stock_taken_;
     std::vector<int32_t> copy_stock_;
+    // The pieces not yet on a committed sheet, a list in sorted order: node n is its head and tail.
+    std::vector<int32_t> next_, prev_;
+    int32_t remaining_ = 0;
+    std::vector<int32_t> run_first_;   // sorted stock position where each run of identical items begins
+    std::vector<int32_t> run_cursor_;  // per run: no committed item before it
     int32_t committed_ = 0;
     int32_t stock_position_ = 0;
     int32_t stall_ = 0;
@@ -69,19 +93,33 @@ void ConstructionWorker::Run(const construction_pass& pass, TGlobalSolution& t)
     building_ = &t;
     compare_mode_ = pass.compare_mode;
     const int32_t ns = static_cast<int32_t>(stock.size());
-    piece_taken_.assign(in_.pieces->size(), 0);
-    stock_taken_.assign(stock.size(), 0);
+    const int32_t n = static_cast<int32_t>(in_.pieces->size());
+    for (int32_t i = 0; i <= n; ++i) {
+        next_[static_cast<size_t>(i)] = i == n ? (n > 0 ? 0 : n) : i + 1;
+        prev_[static_cast<size_t>(i)] = i == 0 ? n : i - 1;
+    }
+    remaining_ = n;
+    piece_taken_.clear();
+    stock_taken_.clear();
+    std::copy(run_first_.begin(), run_first_.end() - 1, run_cursor_.begin());
     committed_ = 0;
+    auto used = [&](int32_t p) { return t.stock_to_sheet[static_cast<size_t>(to_input[static_cast<size_t>(p)])] != -1; };
     while (t.sheets.count() < ns) {
         step_has_best_ = false;
         step_best_ = sheet_record{};
         int32_t last_tried = -1;
+        size_t r = 0;
         for (size_t g = 0; g < group_last.size(); ++g) {
             bool produced = false;
-            const int32_t first = g == 0 ? 0 : group_last[g - 1] + 1;
-            for (int32_t p = first; p <= group_last[g]; ++p) {
-                const int32_t input = to_input[static_cast<size_t>(p)];
-                if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
+            for (; r + 1 < run_first_.size() && run_first_[r] <= group_last[g]; ++r) {
+                const int32_t end = run_first_[r + 1];
+                int32_t& cursor = run_cursor_[r];
+                while (cursor < end && used(cursor) &&
+                       t.stock_to_sheet[static_cast<size_t>(to_input[static_cast<size_t>(cursor)])] < committed_)
+                    ++cursor;
+                int32_t p = cursor;
+                while (p < end && used(p)) ++p;
+                if (p == end) continue;
                 const stock2d& s = stock[static_cast<size_t>(p)];
                 // Only a sheet identical in every respect would give the same layout again; one of the
                 // same size with other trims, grain or holes may take pieces the last one could not.
@@ -89,7 +127,7 @@ void ConstructionWorker::Run(const construction_pass& pass, TGlobalSolution& t)
                 last_tried = p;
                 ConfigureSheetSearch(single_, s, in_.rules, static_cast<uint32_t>(pass.seed), pass.iterations);
                 int32_t considered = 0;
-                const int32_t loaded = LoadPieces(t, p, considered);
+                const int32_t loaded = LoadPieces(p, considered);
                 if (loaded == 0) {
                     if (considered == 0) break;
                     continue;
@@ -101,33 +139,73 @@ void ConstructionWorker::Run(const construction_pass& pass, TGlobalSolution& t)
                 // the stock of lower priority must still be tried.
                 if (t.sheets.count() > committed_) produced = true;
             }
+            // The runs left in this group (after a break) are not tried.
+            while (r + 1 < run_first_.size() && run_first_[r] <= group_last[g]) ++r;
             if (produced) break;
         }
         if (t.sheets.count() == committed_) break;
         committed_ = t.sheets.count();
-        std::fill(piece_taken_.begin(), piece_taken_.end(), uint8_t{0});
-        std::fill(stock_taken_.begin(), stock_taken_.end(), uint8_t{0});
+        CommitStep();
     }
     t.Finalise(in_.rules.minimal_useful_size);
     building_ = nullptr;
 }
 
-int32_t ConstructionWorker::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& considered)
+void ConstructionWorker::CommitStep()
+{
+    const std::vector<int32_t>& to_sorted = *in_.piece_input_to_sorted;
+    for (const int32_t input : piece_taken_) {
+        const int32_t k = to_sorted[static_cast<size_t>(input)];
+        next_[static_cast<size_t>(prev_[static_cast<size_t>(k)])] = next_[static_cast<size_t>(k)];
+        prev_[static_cast<size_t>(next_[static_cast<size_t>(k)])] = prev_[static_cast<size_t>(k)];
+        --remaining_;
+    }
+    piece_taken_.clear();
+    stock_taken_.clear();
+}
+
+bool ConstructionWorker::Load(const stock2d& s, int32_t k)
+{
+    const part2d& piece = (*in_.pieces)[static_cast<size_t>(k)];
+    // A piece without extent fits nowhere.
+    if (piece.length <= 0 || piece.width <= 0) return false;
+    const repack_rules& r = in_.rules;
+    const sheet_loading loading = LoadingOnSheet(s, piece, r.kerf, r.length_breakage, r.width_breakage);
+    if (!loading.load) return false;
+    single_.LoadPiece(loading.piece);
+    return true;
+}
+
+int32_t ConstructionWorker::LoadPieces(int32_t p, int32_t& considered)
 {
     const stock2d& s = (*in_.stock)[static_cast<size_t>(p)];
-    const repack_rules& r = in_.rules;
+    const int32_t n = static_cast<int32_t>(in_.pieces->size());
     single_.ClearPieces();
-    considered = 0;
-    for (const part2d& piece : *in_.pieces) {
-        const size_t input = static_cast<size_t>(piece.index);
-        if (t.piece_to_stock[input] != -1 && !piece_taken_[input]) continue;
-        ++considered;
-        // A piece without extent fits nowhere.
-        if (piece.length <= 0 || piece.width <= 0) continue;
-        const sheet_loading loading = LoadingOnSheet(s, piece, r.kerf, r.length_breakage, r.width_breakage);
-        if (!loading.load) continue;
-        single_.LoadPiece(loading.piece);
+    considered = remaining_;
+    if (!in_.large_job) {
+        for (int32_t k = next_[static_cast<size_t>(n)]; k != n; k = next_[static_cast<size_t>(k)]) Load(s, k);
+        return single_.LoadedCount();
     }
+    // The sheet's search sees only the first and the last pieces (TCutSingleSheet2D::set_LargeJob); loading
+    // those alone, with a sheet area to spare at each end, keeps the work per sheet from growing with the job.
+    const double sheet_area = static_cast<double>(s.length) * s.width;
+    const double head_area = (TCutSingleSheet2D::kLargeJobHeadSheets + 1.0) * sheet_area;
+    const double tail_area = (TCutSingleSheet2D::kLargeJobTailSheets + 1.0) * sheet_area;
+    auto area = [&](int32_t k) {
+        const part2d& q = (*in_.pieces)[static_cast<size_t>(k)];
+        return static_cast<double>(q.length) * q.width;
+    };
+    int32_t tail = n;  // the first piece of the tail, n when empty
+    double sum = 0.0;
+    for (int32_t k = prev_[static_cast<size_t>(n)]; k != n && sum <= tail_area; k = prev_[static_cast<size_t>(k)]) {
+        sum += area(k);
+        tail = k;
+    }
+    sum = 0.0;
+    int32_t k = next_[static_cast<size_t>(n)];
+    for (; k != tail && sum <= head_area; k = next_[static_cast<size_t>(k)])
+        if (Load(s, k)) sum += area(k);
+    for (k = tail; k != n; k = next_[static_cast<size_t>(k)]) Load(s, k);
     return single_.LoadedCount();
 }
 
@@ -233,16 +311,10 @@ void ConstructionWorker::OnSheetLayout()
     if (cand.piece_count == 0) return;
 
     while (t.sheets.count() > committed_) t.sheets.Remove(t.sheets.count() - 1);
-    for (size_t i = 0; i < stock_taken_.size(); ++i)
-        if (stock_taken_[i]) {
-            t.stock_to_sheet[i] = -1;
-            stock_taken_[i] = 0;
-        }
-    for (size_t i = 0; i < piece_taken_.size(); ++i)
-        if (piece_taken_[i]) {
-            t.piece_to_stock[i] = -1;
-            piece_taken_[i] = 0;
-        }
+    for (const int32_t i : stock_taken_) t.stock_to_sheet[static_cast<size_t>(i)] = -1;
+    for (const int32_t i : piece_taken_) t.piece_to_stock[static_cast<size_t>(i)] = -1;
+    stock_taken_.clear();
+    piece_taken_.clear();
 
     // The same layout goes on every identical free stock item that follows, as far as the pieces last.
     const int32_t repetitions = single_.RepetitionCount();
@@ -283,14 +355,14 @@ void ConstructionWorker::OnSheetLayout()
         sheet->stock_index = input;
         t.sheets.Append(std::move(sheet));
         t.stock_to_sheet[static_cast<size_t>(input)] = t.sheets.count() - 1;
-        stock_taken_[static_cast<size_t>(input)] = 1;
+        stock_taken_.push_back(input);
     }
     for (int32_t i = 0; i < single_.LoadedCount(); ++i) {
         const int32_t r = lay.repetition[static_cast<size_t>(i)];
         if (r < 0 || r >= copies) continue;
         const size_t input = static_cast<size_t>(single_.LoadedPiece(i).index);
         t.piece_to_stock[input] = copy_stock_[static_cast<size_t>(r)];
-        piece_taken_[input] = 1;
+        piece_taken_.push_back(static_cast<int32_t>(input));
     }
 }
 

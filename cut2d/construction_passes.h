@@ -12,6 +12,7 @@
 // What every pass reads; shared by the workers and never written while they run.
 struct construction_input {
     const std::vector<part2d>* pieces = nullptr;  // sorted; each record's index its input index
+    const std::vector<int32_t>* piece_input_to_sorted = nullptr;
     const std::vector<stock2d>* stock = nullptr;  // sorted
     const std::vector<int32_t>* stock_sorted_to_input = nullptr;
     const std::vector<int32_t>* group_last = nullptr;  // last sorted position of each stock priority group
