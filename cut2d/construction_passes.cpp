@@ -51,6 +51,7 @@ public:
     ConstructionWorker(const ConstructionWorker&) = delete;
     ConstructionWorker& operator=(const ConstructionWorker&) = delete;
 
+    void set_Evaluator(parallel_evaluator* evaluator) { single_.set_Evaluator(evaluator); }
     // Lays out a whole solution into t (reset, sized for the job).
     void Run(const construction_pass& pass, TGlobalSolution& t);
 
@@ -366,6 +367,168 @@ void ConstructionWorker::OnSheetLayout()
     }
 }
 
+// The passes of one run and the threads running them. A worker without a pass of its own left helps the
+// passes still running evaluate their generations.
+class pass_pool final : public parallel_evaluator {
+public:
+    pass_pool(const construction_input& in, const construction_plan& plan, TGlobalSolution& best, int32_t workers)
+        : in_(in), plan_(plan), best_(best), workers_(workers), done_(plan.passes.size())
+    {
+        // The longest passes begin first, so that none of them is left running alone at the end.
+        order_.resize(plan.passes.size());
+        std::iota(order_.begin(), order_.end(), 0);
+        std::stable_sort(order_.begin(), order_.end(), [&](int32_t a, int32_t b) {
+            return plan.passes[static_cast<size_t>(a)].iterations > plan.passes[static_cast<size_t>(b)].iterations;
+        });
+    }
+
+    // Runs passes, then helps, until every pass has ended; report (the caller's thread only) keeps a window alive.
+    void Work(const std::function<void()>& report)
+    {
+        ConstructionWorker worker(in_, report);
+        if (workers_ > 1) worker.set_Evaluator(this);
+        while (RunOnePass(worker)) {
+        }
+        Help(report);
+    }
+
+    // After a stop, passes never begun leave gaps; the others are compared in plan order all the same.
+    void FoldTheRest()
+    {
+        for (size_t i = static_cast<size_t>(folded_); i < done_.size(); ++i)
+            if (done_[i] && SolutionBetter(*done_[i], best_, in_.solution_rule)) std::swap(*done_[i], best_);
+    }
+
+    int32_t passes_done() const { return passes_done_.load(); }
+
+    // The caller failed (out of memory): the helpers end after their current pass.
+    void Abandon()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            abandoned_ = true;
+        }
+        wake_.notify_all();
+    }
+
+    void ForEach(int32_t count, void (*job)(void*, int32_t), void* context) override
+    {
+        batch b{job, context, count};
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (current_ || idle_ == 0) {
+                b.count = 0;
+            } else {
+                current_ = &b;
+            }
+        }
+        if (b.count == 0) {
+            for (int32_t k = 0; k < count; ++k) job(context, k);
+            return;
+        }
+        wake_.notify_all();
+        Drain(b);
+        std::unique_lock<std::mutex> lock(mutex_);
+        current_ = nullptr;
+        left_.wait(lock, [&] { return b.helpers == 0; });
+    }
+
+private:
+    struct batch {
+        void (*job)(void*, int32_t);
+        void* context;
+        int32_t count;
+        std::atomic<int32_t> next{0};
+        int32_t helpers = 0;
+    };
+    static void Drain(batch& b)
+    {
+        for (int32_t k; (k = b.next.fetch_add(1)) < b.count;) b.job(b.context, k);
+    }
+    bool NoPassLeft() const
+    {
+        return abandoned_ || next_ == static_cast<int32_t>(order_.size()) || (next_ > 0 && in_.stop && *in_.stop);
+    }
+
+    bool RunOnePass(ConstructionWorker& worker)
+    {
+        int32_t i;
+        std::unique_ptr<TGlobalSolution> s;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (NoPassLeft()) return false;
+            i = order_[static_cast<size_t>(next_++)];
+            ++in_flight_;
+            if (!spare_.empty()) {
+                s = std::move(spare_.back());
+                spare_.pop_back();
+            }
+        }
+        if (!s) {
+            s = std::make_unique<TGlobalSolution>();
+            s->stock_count = best_.stock_count;
+            s->piece_total = best_.piece_total;
+            s->Reset();
+        }
+        worker.Run(plan_.passes[static_cast<size_t>(i)], *s);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_[static_cast<size_t>(i)] = std::move(s);
+            // Compares the finished passes in plan order as far as they are contiguous.
+            while (folded_ < static_cast<int32_t>(done_.size()) && done_[static_cast<size_t>(folded_)]) {
+                std::unique_ptr<TGlobalSolution>& f = done_[static_cast<size_t>(folded_)];
+                if (SolutionBetter(*f, best_, in_.solution_rule)) std::swap(*f, best_);
+                f->Reset();
+                spare_.push_back(std::move(f));
+                ++folded_;
+            }
+            --in_flight_;
+            ++passes_done_;
+        }
+        wake_.notify_all();
+        return true;
+    }
+
+    void Help(const std::function<void()>& report)
+    {
+        auto last_report = std::chrono::steady_clock::now();
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!abandoned_ && (!NoPassLeft() || in_flight_ > 0)) {
+            if (current_ && current_->next.load() < current_->count) {
+                batch& b = *current_;
+                ++b.helpers;
+                lock.unlock();
+                Drain(b);
+                lock.lock();
+                if (--b.helpers == 0) left_.notify_all();
+            } else {
+                ++idle_;
+                wake_.wait_for(lock, std::chrono::milliseconds(20));
+                --idle_;
+            }
+            if (report && std::chrono::steady_clock::now() - last_report >= std::chrono::milliseconds(20)) {
+                lock.unlock();
+                report();
+                lock.lock();
+                last_report = std::chrono::steady_clock::now();
+            }
+        }
+    }
+
+    const construction_input& in_;
+    const construction_plan& plan_;
+    TGlobalSolution& best_;
+    const int32_t workers_;
+    std::vector<int32_t> order_;
+    std::mutex mutex_;
+    std::condition_variable wake_, left_;
+    int32_t next_ = 0, folded_ = 0, in_flight_ = 0, idle_ = 0;
+    bool abandoned_ = false;
+    batch* current_ = nullptr;
+    std::atomic<int32_t> passes_done_{0};
+    std::vector<std::unique_ptr<TGlobalSolution>> done_, spare_;
+};
+
 }  // namespace
 
 void RunConstructionPasses(const construction_input& in, const construction_plan& plan, int32_t threads,
@@ -373,98 +536,20 @@ void RunConstructionPasses(const construction_input& in, const construction_plan
 {
     const int32_t count = static_cast<int32_t>(plan.passes.size());
     if (count == 0) return;
-    // The longest passes begin first, so that none of them is left running alone at the end.
-    std::vector<int32_t> order(static_cast<size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        return plan.passes[static_cast<size_t>(a)].iterations > plan.passes[static_cast<size_t>(b)].iterations;
-    });
-    const int32_t workers = std::clamp(threads, 1, count);
-
-    std::mutex mutex;
-    std::condition_variable helper_ended;
-    int32_t next = 0, folded = 0, helpers_running = workers - 1;
-    std::atomic<int32_t> passes_done{0};
-    std::vector<std::unique_ptr<TGlobalSolution>> done(static_cast<size_t>(count)), spare;
-
-    // Under the lock: compares the finished passes in plan order as far as they are contiguous.
-    auto fold_ready = [&] {
-        while (folded < count && done[static_cast<size_t>(folded)]) {
-            std::unique_ptr<TGlobalSolution>& s = done[static_cast<size_t>(folded)];
-            if (SolutionBetter(*s, best, in.solution_rule)) std::swap(*s, best);
-            s->Reset();
-            spare.push_back(std::move(s));
-            ++folded;
-        }
-    };
-    auto work = [&](ConstructionWorker& worker) {
-        for (;;) {
-            int32_t i;
-            std::unique_ptr<TGlobalSolution> s;
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                if (next == count || (next > 0 && in.stop && *in.stop)) return;
-                i = order[static_cast<size_t>(next++)];
-                if (!spare.empty()) {
-                    s = std::move(spare.back());
-                    spare.pop_back();
-                }
-            }
-            if (!s) {
-                s = std::make_unique<TGlobalSolution>();
-                s->stock_count = best.stock_count;
-                s->piece_total = best.piece_total;
-                s->Reset();
-            }
-            worker.Run(plan.passes[static_cast<size_t>(i)], *s);
-            std::lock_guard<std::mutex> lock(mutex);
-            done[static_cast<size_t>(i)] = std::move(s);
-            fold_ready();
-            ++passes_done;
-        }
-    };
-
+    const int32_t workers = std::max(threads, 1);
+    pass_pool pool(in, plan, best, workers);
     std::vector<std::thread> helpers;
     helpers.reserve(static_cast<size_t>(workers - 1));
-    for (int32_t h = 1; h < workers; ++h)
-        helpers.emplace_back([&] {
-            {
-                ConstructionWorker worker(in, nullptr);
-                work(worker);
-            }
-            std::lock_guard<std::mutex> lock(mutex);
-            --helpers_running;
-            helper_ended.notify_all();
-        });
-    auto report = [&] {
-        if (on_progress) on_progress(passes_done.load());
-    };
+    for (int32_t h = 1; h < workers; ++h) helpers.emplace_back([&pool] { pool.Work(nullptr); });
     try {
-        ConstructionWorker worker(in, report);
-        work(worker);
+        pool.Work([&] {
+            if (on_progress) on_progress(pool.passes_done());
+        });
     } catch (...) {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            next = count;
-        }
+        pool.Abandon();
         for (std::thread& t : helpers) t.join();
         throw;
     }
-    // The caller keeps reporting while the last passes run elsewhere.
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (helpers_running > 0) {
-            if (helper_ended.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout) {
-                lock.unlock();
-                report();
-                lock.lock();
-            }
-        }
-    }
     for (std::thread& t : helpers) t.join();
-    // After a stop, passes never begun leave gaps; the others are compared in plan order all the same.
-    for (int32_t i = folded; i < count; ++i) {
-        std::unique_ptr<TGlobalSolution>& s = done[static_cast<size_t>(i)];
-        if (s && SolutionBetter(*s, best, in.solution_rule)) std::swap(*s, best);
-    }
+    pool.FoldTheRest();
 }

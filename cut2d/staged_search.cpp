@@ -73,15 +73,31 @@ void line_population::Evaluate(Cut2DXChromosomeNStages& ind)
     }
 }
 
+void line_population::EvaluateChild(void* self, int32_t k)
+{
+    auto* population = static_cast<line_population*>(self);
+    population->Evaluate(population->At(population->size_ - population->parents_ + k));
+}
+
 bool line_population::Generation()
 {
+    // The decoder draws no random numbers: the children may be decoded after all mutations, side by side.
+    const bool parallel = config_.evaluator && parents_ >= kParallelChildren;
     for (int32_t i = 0; i < parents_; ++i) {
         const int32_t child_pos = size_ - 1 - i;
         Cut2DXChromosomeNStages& child = At(child_pos);
         child.CopyGenomeFrom(At(i));
         ops_.Mutate(child, i, config_.swap_after, config_.mutation_rate);
+        if (parallel) continue;
         Evaluate(child);
         if (i < elite_ && Better(child, At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+    }
+    if (parallel) {
+        config_.evaluator->ForEach(parents_, &line_population::EvaluateChild, this);
+        for (int32_t i = 0; i < elite_; ++i) {
+            const int32_t child_pos = size_ - 1 - i;
+            if (Better(At(child_pos), At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+        }
     }
     SortRange(elite_, size_ - elite_);
     int32_t gen_best = 0;

@@ -32,6 +32,7 @@ public:
 private:
     Cut2DXChromosomeNStages& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
     void Evaluate(Cut2DXChromosomeNStages& ind);
+    static void EvaluateChild(void* self, int32_t k);  // child k of the generation being evaluated
     void SortRange(int32_t from, int32_t to);
     int32_t RemnantExtent(const Cut2DXChromosomeNStages& shape, const Cut2DXChromosomeNStages& of) const;
 
