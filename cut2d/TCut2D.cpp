@@ -122,11 +122,22 @@ void TCut2D::Impl::Prepare()
     sorted_stock.clear();
     for (int32_t i : stock_sorted_to_input) sorted_stock.push_back(stock[static_cast<size_t>(i)]);
 
+    // Stock items counted by size: a large job has as many items as pieces.
+    std::vector<std::pair<std::pair<int32_t, int32_t>, int32_t>> stock_sizes;
+    for (const stock2d& s : stock) stock_sizes.push_back({{s.length, s.width}, 1});
+    std::sort(stock_sizes.begin(), stock_sizes.end());
+    size_t kinds = 0;
+    for (size_t i = 0; i < stock_sizes.size(); ++i)
+        if (kinds > 0 && stock_sizes[kinds - 1].first == stock_sizes[i].first)
+            ++stock_sizes[kinds - 1].second;
+        else
+            stock_sizes[kinds++] = stock_sizes[i];
+    stock_sizes.resize(kinds);
     for (part2d& p : pieces) {
         p.fit_count = 0;
-        for (const stock2d& s : stock)
-            if ((s.length >= p.length && s.width >= p.width) || (s.length >= p.width && s.width >= p.length))
-                ++p.fit_count;
+        for (const auto& [size, count] : stock_sizes)
+            if ((size.first >= p.length && size.second >= p.width) || (size.first >= p.width && size.second >= p.length))
+                p.fit_count += count;
     }
     piece_sorted_to_input.resize(static_cast<size_t>(np));
     std::iota(piece_sorted_to_input.begin(), piece_sorted_to_input.end(), 0);
