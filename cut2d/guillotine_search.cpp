@@ -107,7 +107,12 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
     stop_ = false;
     if (config.seed_generator) stv::RandomSeed(config.seed);
     InitialiseParents(config);
-    for (int32_t i = 0; i < parents; ++i) Evaluate(At(i));
+    if (config.evaluator && parents >= kParallelChildren) {
+        first_child_ = 0;
+        config.evaluator->ForEach(parents, &GuillotineSearch::EvaluateChild, this);
+    } else {
+        for (int32_t i = 0; i < parents; ++i) Evaluate(At(i));
+    }
 
     improved_ = true;
     int32_t first = 0;

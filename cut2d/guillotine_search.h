@@ -57,7 +57,7 @@ private:
     Cut2DXChromosomeGuillotine& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
     void InitialiseParents(const guillotine_search_config& config);
     void Evaluate(Cut2DXChromosomeGuillotine& ind);
-    static void EvaluateChild(void* self, int32_t k);  // child k of the generation being evaluated
+    static void EvaluateChild(void* self, int32_t k);  // individual first_child_ + k
     void SortRange(int32_t from, int32_t to);
 
     const std::vector<part2d>* pieces_ = nullptr;

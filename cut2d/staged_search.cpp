@@ -55,7 +55,12 @@ void line_population::Start(const std::vector<part2d>& selected, const decode_in
             twin.variant = config.routine_pairs ? 1 : 0;
         }
     }
-    for (int32_t i = 0; i < parents_; ++i) Evaluate(At(i));
+    if (config_.evaluator && parents_ >= kParallelChildren) {
+        first_evaluated_ = 0;
+        config_.evaluator->ForEach(parents_, &line_population::EvaluateChild, this);
+    } else {
+        for (int32_t i = 0; i < parents_; ++i) Evaluate(At(i));
+    }
     int32_t first = 0;
     for (int32_t i = 1; i < parents_; ++i)
         if (Better(At(i), At(first))) first = i;
@@ -76,7 +81,7 @@ void line_population::Evaluate(Cut2DXChromosomeNStages& ind)
 void line_population::EvaluateChild(void* self, int32_t k)
 {
     auto* population = static_cast<line_population*>(self);
-    population->Evaluate(population->At(population->size_ - population->parents_ + k));
+    population->Evaluate(population->At(population->first_evaluated_ + k));
 }
 
 bool line_population::Generation()
@@ -93,6 +98,7 @@ bool line_population::Generation()
         if (i < elite_ && Better(child, At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
     }
     if (parallel) {
+        first_evaluated_ = size_ - parents_;
         config_.evaluator->ForEach(parents_, &line_population::EvaluateChild, this);
         for (int32_t i = 0; i < elite_; ++i) {
             const int32_t child_pos = size_ - 1 - i;
