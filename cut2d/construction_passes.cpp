@@ -372,7 +372,8 @@ void ConstructionWorker::OnSheetLayout()
 class pass_pool final : public parallel_evaluator {
 public:
     pass_pool(const construction_input& in, const construction_plan& plan, TGlobalSolution& best, int32_t workers)
-        : in_(in), plan_(plan), best_(best), workers_(workers), done_(plan.passes.size())
+        : in_(in), plan_(plan), best_(best), stock_count_(best.stock_count), piece_total_(best.piece_total),
+          workers_(workers), done_(plan.passes.size())
     {
         // The longest passes begin first, so that none of them is left running alone at the end.
         order_.resize(plan.passes.size());
@@ -466,8 +467,8 @@ private:
         }
         if (!s) {
             s = std::make_unique<TGlobalSolution>();
-            s->stock_count = best_.stock_count;
-            s->piece_total = best_.piece_total;
+            s->stock_count = stock_count_;
+            s->piece_total = piece_total_;
             s->Reset();
         }
         worker.Run(plan_.passes[static_cast<size_t>(i)], *s);
@@ -517,7 +518,8 @@ private:
 
     const construction_input& in_;
     const construction_plan& plan_;
-    TGlobalSolution& best_;
+    TGlobalSolution& best_;  // swapped under the lock only
+    const int32_t stock_count_, piece_total_;
     const int32_t workers_;
     std::vector<int32_t> order_;
     std::mutex mutex_;
