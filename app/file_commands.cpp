@@ -1,8 +1,12 @@
 #include "app/file_commands.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTableWidget>
+#include <QUndoStack>
 
 #include "app/Callbacks_stv.h"
 #include "app/data_grid.h"
@@ -32,11 +36,39 @@ void ThrowFileError(const QString& what, const QString& file_name)
 }
 
 parts_file_commands::parts_file_commands(QWidget& window, stavora_2d& engine, const Callbacks_stv& callbacks,
-                                         grid_editor& parts, std::function<void()> list_replaced,
+                                         grid_editor& parts, QUndoStack& undo, std::function<void()> list_replaced,
                                          std::function<void()> state_changed)
-    : window_(window), engine_(engine), callbacks_(callbacks), parts_(parts), list_replaced_(std::move(list_replaced)),
-      state_changed_(std::move(state_changed)), directory_(QDir::currentPath())
+    : window_(window), engine_(engine), callbacks_(callbacks), parts_(parts), undo_(undo),
+      list_replaced_(std::move(list_replaced)), state_changed_(std::move(state_changed)),
+      directory_(QDir::currentPath())
 {
+    // Undo and redo run after the step's own change report, so this has the last word.
+    QObject::connect(&undo_, &QUndoStack::indexChanged, &window_, [this] { SetModified(PartsChangedSinceClean()); });
+}
+
+bool parts_file_commands::PartsChangedSinceClean() const
+{
+    const int clean = undo_.cleanIndex();
+    if (clean < 0) return true;  // the saved state can no longer be reached
+    const int now = undo_.index();
+    for (int i = std::min(clean, now); i < std::max(clean, now); ++i) {
+        const auto* step = dynamic_cast<const grid_edit_command*>(undo_.command(i));
+        if (!step || &step->Grid() == &parts_.Grid()) return true;
+    }
+    return false;
+}
+
+void parts_file_commands::MarkUnmodified()
+{
+    parts_.CommitEditStep();
+    undo_.setClean();
+    SetModified(false);
+}
+
+void parts_file_commands::MarkChangedOutsideUndo()
+{
+    undo_.resetClean();
+    SetModified(true);
 }
 
 void parts_file_commands::SetModified(bool modified)
@@ -50,6 +82,41 @@ void parts_file_commands::SetListName(const QString& name)
 {
     list_name_ = name;
     if (state_changed_) state_changed_();
+}
+
+namespace {
+
+// Undoing an Open or a Clear must give the list its former file back too: otherwise a Save would write
+// the older rows over the file that was opened.
+class list_names_step : public QUndoCommand {
+public:
+    using list_names = parts_file_commands::list_names;
+    list_names_step(list_names before, list_names after, std::function<void(const list_names&)> apply,
+                    QUndoCommand* grid_step)
+        : QUndoCommand(grid_step), before_(std::move(before)), after_(std::move(after)), apply_(std::move(apply))
+    {
+    }
+    void undo() override { apply_(before_); }
+    void redo() override { apply_(after_); }
+
+private:
+    list_names before_;
+    list_names after_;
+    std::function<void(const list_names&)> apply_;
+};
+
+}  // namespace
+
+void parts_file_commands::SetNames(const list_names& names)
+{
+    save_name_ = names.save_name;
+    SetListName(names.list_name);
+}
+
+void parts_file_commands::KeepNamesWith(QUndoCommand* grid_step, const list_names& before)
+{
+    if (!grid_step) return;  // the rows did not change: the names of the file they came from hold
+    new list_names_step(before, Names(), [this](const list_names& names) { SetNames(names); }, grid_step);
 }
 
 void parts_file_commands::OfferToSave()
@@ -82,7 +149,7 @@ void parts_file_commands::Write(const QString& file_name)
                              : engine_.SavePartListXml(ToPath(name), callbacks_.GatherParts());
     if (!written) ThrowFileError(Text(window_text::FileNotWritten), name);
     SetListName(name);
-    SetModified(false);
+    MarkUnmodified();
 }
 
 void parts_file_commands::Save()
@@ -108,10 +175,12 @@ void parts_file_commands::SaveAs()
 void parts_file_commands::Clear()
 {
     OfferToSave();
-    parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
+    const list_names before = Names();
+    QUndoCommand* step = parts_.RecordChange(Text(ui_text::ClearParts), [this] { callbacks_.clear_parts_grid(); });
     save_name_.clear();
     SetListName(QString());
-    SetModified(false);
+    KeepNamesWith(step, before);
+    MarkUnmodified();
     if (list_replaced_) list_replaced_();
 }
 
@@ -127,8 +196,9 @@ void parts_file_commands::Open()
     if (name.isEmpty()) return;
     open_name_ = name;
 
+    const list_names before = Names();
     list_open_outcome opened;
-    parts_.RecordChange(Text(ui_text::Open), [&] {
+    QUndoCommand* step = parts_.RecordChange(Text(ui_text::Open), [&] {
         opened = OpenPartsListFile(engine_, name, LocaleListSeparator(), callbacks_.ClearPartsGrid(),
                                    callbacks_.ShowParts());
         EnsureRowCount(parts_.Grid(), kGridRowCount);
@@ -141,5 +211,6 @@ void parts_file_commands::Open()
     if (!read) ThrowFileError(Text(window_text::FileNotRead), name);
     save_name_ = name;
     SetListName(name);
-    SetModified(false);
+    KeepNamesWith(step, before);
+    MarkUnmodified();
 }

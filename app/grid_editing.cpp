@@ -1,6 +1,8 @@
 #include "app/grid_editing.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -143,6 +145,7 @@ void grid_edit_command::undo()
 {
     RestoreSnapshot(grid_, before_);
     done_ = false;
+    QUndoCommand::undo();  // steps hung below this one
     if (changed_) changed_();
 }
 
@@ -151,6 +154,7 @@ void grid_edit_command::redo()
     if (done_) return;
     RestoreSnapshot(grid_, after_);
     done_ = true;
+    QUndoCommand::redo();
     if (changed_) changed_();
 }
 
@@ -159,35 +163,87 @@ void grid_edit_command::redo()
 data_grid_view::data_grid_view(QWidget* parent) : QTableWidget(parent)
 {
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
-        if (stretching_) return;
-        if (column == columnCount() - 1) user_label_width_ = size;
-        StretchLabelColumn();
+        if (stretching_ || column < 0) return;
+        if (dragging_) {
+            dragged_ = true;
+            return;
+        }
+        if (user_widths_.size() != static_cast<size_t>(columnCount())) user_widths_.clear();
+        if (user_widths_.empty())
+            for (int c = 0; c < columnCount(); ++c) user_widths_.push_back(columnWidth(c));
+        user_widths_[static_cast<size_t>(column)] = size;
+        StretchColumns();
     });
+    horizontalHeader()->viewport()->installEventFilter(this);
 }
 
 int data_grid_view::UserColumnWidth(int column) const
 {
-    if (column == columnCount() - 1 && user_label_width_ >= 0) return user_label_width_;
+    if (column >= 0 && static_cast<size_t>(column) < user_widths_.size())
+        return user_widths_[static_cast<size_t>(column)];
     return columnWidth(column);
+}
+
+double data_grid_view::StretchFactor() const
+{
+    int shown = 0, user = 0;
+    for (int c = 0; c < columnCount(); ++c) {
+        shown += columnWidth(c);
+        user += UserColumnWidth(c);
+    }
+    return user > 0 && shown > user ? static_cast<double>(shown) / user : 1.0;
+}
+
+bool data_grid_view::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            dragging_ = true;
+            dragged_ = false;
+            drag_factor_ = StretchFactor();
+        } else if (event->type() == QEvent::MouseButtonRelease && dragging_) {
+            dragging_ = false;
+            if (dragged_) {
+                // The shown widths, taken back by the stretch they had, are the user's new widths.
+                user_widths_.clear();
+                for (int c = 0; c < columnCount(); ++c)
+                    user_widths_.push_back(std::max(1, static_cast<int>(std::lround(columnWidth(c) / drag_factor_))));
+                StretchColumns();
+            }
+        }
+    }
+    return QTableWidget::eventFilter(watched, event);
 }
 
 void data_grid_view::resizeEvent(QResizeEvent* event)
 {
     QTableWidget::resizeEvent(event);
-    StretchLabelColumn();
+    StretchColumns();
 }
 
-void data_grid_view::StretchLabelColumn()
+void data_grid_view::StretchColumns()
 {
-    const int last = columnCount() - 1;
-    if (last < 0) return;
-    if (user_label_width_ < 0) user_label_width_ = columnWidth(last);
-    int others = 0;
-    for (int c = 0; c < last; ++c) others += columnWidth(c);
-    const int target = std::max(user_label_width_, viewport()->width() - others);
-    if (columnWidth(last) == target) return;
+    const int count = columnCount();
+    if (count <= 0 || dragging_) return;
+    if (user_widths_.size() != static_cast<size_t>(count)) {
+        user_widths_.clear();
+        for (int c = 0; c < count; ++c) user_widths_.push_back(columnWidth(c));
+    }
+    int64_t user_total = 0;
+    for (int width : user_widths_) user_total += width;
+    const int room = viewport()->width();
     stretching_ = true;
-    setColumnWidth(last, target);
+    int64_t before = 0;
+    int placed = 0;
+    for (int c = 0; c < count; ++c) {
+        const int user = user_widths_[static_cast<size_t>(c)];
+        before += user;
+        int width = user;
+        // Edges at their share of the room, so that the columns fill it exactly.
+        if (room > user_total && user_total > 0) width = static_cast<int>(before * room / user_total) - placed;
+        placed += width;
+        if (columnWidth(c) != width) setColumnWidth(c, width);
+    }
     stretching_ = false;
 }
 
@@ -226,6 +282,19 @@ void data_grid_view::keyPressEvent(QKeyEvent* event)
         if (grid_key && grid_key(event)) return;
     }
     QTableWidget::keyPressEvent(event);
+}
+
+void data_grid_view::FinishEditing()
+{
+    if (state() != EditingState) return;
+    QWidget* editor = indexWidget(currentIndex());
+    // The cursor may have moved on before a queued close of the editor ran.
+    if (QWidget* focus = QApplication::focusWidget(); !editor && focus && focus->parentWidget() == viewport())
+        editor = focus;
+    if (editor) {
+        commitData(editor);
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 void data_grid_view::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
@@ -415,14 +484,36 @@ void grid_editor::EditorClosed()
                                      changed_));
 }
 
-void grid_editor::RecordChange(const QString& text, const std::function<void()>& change)
+void grid_editor::FinishEditing()
 {
+    if (auto* view = qobject_cast<data_grid_view*>(&grid_)) view->FinishEditing();
+}
+
+void grid_editor::CommitEditStep()
+{
+    if (!editing_ || !undo_) return;
+    grid_snapshot after = TakeSnapshot(grid_);
+    grid_snapshot before = std::exchange(before_edit_, after);
+    if (after.rows == before.rows) return;
+    undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), Text(window_text::Undo), changed_));
+}
+
+QUndoCommand* grid_editor::RecordChange(const QString& text, const std::function<void()>& change)
+{
+    // Typing so far is a step of its own, and an editor left open goes on from the changed grid.
+    CommitEditStep();
     grid_snapshot before = TakeSnapshot(grid_);
     change();
     grid_snapshot after = TakeSnapshot(grid_);
-    if (after.rows == before.rows && after.row_count == before.row_count) return;
-    if (undo_) undo_->push(new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_));
+    if (editing_) before_edit_ = after;
+    if (after.rows == before.rows && after.row_count == before.row_count) return nullptr;
+    QUndoCommand* step = nullptr;
+    if (undo_) {
+        step = new grid_edit_command(grid_, std::move(before), std::move(after), text, changed_);
+        undo_->push(step);
+    }
     if (changed_) changed_();
+    return step;
 }
 
 void grid_editor::PlaceGrainCombo(int row)

@@ -38,6 +38,7 @@ public:
                       std::function<void()> changed);
     void undo() override;
     void redo() override;
+    const QTableWidget& Grid() const { return grid_; }
 
 private:
     QTableWidget& grid_;
@@ -60,10 +61,14 @@ public:
     // Spreadsheet keys outside an editor; true when taken.
     std::function<bool(QKeyEvent* key)> grid_key;
 
-    // A column's width as the user set it: the label column stretches to fill the grid beyond that.
+    // A column's width as the user (or the stored settings) set it. When the grid is wider than these
+    // together, every column is widened in proportion to fill it; a narrower grid scrolls.
     int UserColumnWidth(int column) const;
+    // Closes an open cell editor, keeping its text, as leaving the cell would.
+    void FinishEditing();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -71,9 +76,15 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
-    void StretchLabelColumn();
-    int user_label_width_ = -1;
+    void StretchColumns();
+    // The factor by which the shown widths exceed the user's (1 when the grid is not stretched).
+    double StretchFactor() const;
+    std::vector<int> user_widths_;
     bool stretching_ = false;
+    // A divider dragged with the mouse is taken when the button is released.
+    bool dragging_ = false;
+    bool dragged_ = false;
+    double drag_factor_ = 1.0;
 };
 
 class grid_editor : public QObject {
@@ -108,8 +119,14 @@ public:
     void DeleteRows();
     void CopySelection() const;
     void Paste();
-    // Runs `change` (which rewrites the grid) as one undo step.
-    void RecordChange(const QString& text, const std::function<void()>& change);
+    // Runs `change` (which rewrites the grid) as one undo step. Returns the step, or null when the grid
+    // did not change; steps made children of it are undone and redone with it.
+    QUndoCommand* RecordChange(const QString& text, const std::function<void()>& change);
+    // The typing in an open editor so far becomes an undo step now (before the list is saved, so that
+    // the saved state is a step of its own); the editor stays open.
+    void CommitEditStep();
+    // Closes an open editor; its typing becomes an undo step (before an undo or redo of the stack).
+    void FinishEditing();
 
 protected:
     // Keys on the grain combo that end its use hand the keyboard back to the grid.

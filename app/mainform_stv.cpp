@@ -160,7 +160,8 @@ Tf2D::Tf2D(app_environment environment, QWidget* parent)
                                     [] { return GridTitle(ui_text::Stock); }, *this, [this] { GridChanged(false); });
     results_ = new results_view(*pcResults, *engine_, [this] { return DisplayFlags(); }, drawing_font_, *this);
     parts_files_ = std::make_unique<parts_file_commands>(
-        *this, *engine_, *callbacks_, *parts_editor_, [this] { ClearResults(); }, [this] { UpdateTitle(); });
+        *this, *engine_, *callbacks_, *parts_editor_, *undo_stack_, [this] { ClearResults(); },
+        [this] { UpdateTitle(); });
     BuildActions();
     connect(qApp, &QApplication::focusChanged, this, &Tf2D::OnFocusChanged);
     run_watcher_ = new QFutureWatcher<run_outcome>(this);
@@ -374,9 +375,17 @@ void Tf2D::BuildActions()
     make("actStart", {QKeySequence(Qt::Key_F5)}, &Tf2D::tbStartClick);
     make("actStop", {QKeySequence(Qt::Key_Escape)}, &Tf2D::StopRun)->setEnabled(false);
     make("actHelp", {QKeySequence::HelpContents}, &Tf2D::tbHelpClick);
-    make("actUndo", {QKeySequence::Undo}, [this] { undo_stack_->undo(); })->setEnabled(false);
+    // Typing still in an open cell is the latest step: it is closed into the stack first.
+    auto step = [this](void (QUndoStack::*move)()) {
+        return [this, move] {
+            parts_editor_->FinishEditing();
+            stock_editor_->FinishEditing();
+            (undo_stack_->*move)();
+        };
+    };
+    make("actUndo", {QKeySequence::Undo}, step(&QUndoStack::undo))->setEnabled(false);
     make("actRedo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
-         [this] { undo_stack_->redo(); })
+         step(&QUndoStack::redo))
         ->setEnabled(false);
     make("actZoomIn", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { results_->ZoomIn(); });
     make("actZoomOut", {QKeySequence::ZoomOut}, [this] { results_->ZoomOut(); });
@@ -391,8 +400,8 @@ void Tf2D::BuildActions()
     });
     tbUndo->setEnabled(false);
     tbRedo->setEnabled(false);
-    connect(tbUndo, &QToolButton::clicked, undo_stack_, &QUndoStack::undo);
-    connect(tbRedo, &QToolButton::clicked, undo_stack_, &QUndoStack::redo);
+    connect(tbUndo, &QToolButton::clicked, Action("actUndo"), &QAction::trigger);
+    connect(tbRedo, &QToolButton::clicked, Action("actRedo"), &QAction::trigger);
     connect(tbZoomIn, &QToolButton::clicked, this, [this] { results_->ZoomIn(); });
     connect(tbZoomOut, &QToolButton::clicked, this, [this] { results_->ZoomOut(); });
     connect(tbZoomFit, &QToolButton::clicked, this, [this] { results_->FitToWindow(); });
@@ -907,7 +916,9 @@ void Tf2D::WidenColumns()
                 for (int i = 1; i < combo.count(); ++i)
                     needed = std::max(needed, combo.fontMetrics().horizontalAdvance(combo.itemText(i)) + 28);
             }
-            if (header.sectionSize(c) < needed) header.resizeSection(c, needed);
+            // Measured against the width the user gave: a stretched column may be narrower in a smaller window.
+            const auto* view = qobject_cast<const data_grid_view*>(grid);
+            if ((view ? view->UserColumnWidth(c) : header.sectionSize(c)) < needed) header.resizeSection(c, needed);
         }
     }
 }
@@ -1080,7 +1091,10 @@ void Tf2D::FormShow()
              const bool read =
                  engine_->OpenPartListXml(ToPath(file), callbacks_->ClearPartsGrid(), callbacks_->ShowParts());
              EnsureRowCount(*sgParts, kGridRowCount);
-             parts_files_->SetModified(read);
+             if (read)
+                 parts_files_->MarkChangedOutsideUndo();
+             else
+                 parts_files_->SetModified(false);
              return read;
          }});
     QTimer::singleShot(0, recovery_, &TPartsRecovery::OfferRestore);

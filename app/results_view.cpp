@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -15,14 +17,17 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "app/locale_stv.h"
+#include "app/run_summary.h"
 #include "app/safe_save_qt.h"
 #include "app/ui_prompts.h"
+#include "i18n/summary_texts.h"
 #include "i18n/ui_texts.h"
 #include "i18n/window_texts.h"
 
@@ -30,6 +35,18 @@ namespace {
 
 QString Text(ui_text entry) { return ToQString(UiText(entry)); }
 QString Text(window_text entry) { return ToQString(WindowText(entry)); }
+QString Text(summary_text entry) { return ToQString(SummaryText(entry)); }
+
+const QString kResultsTitle = QStringLiteral("Stavora - Results");
+constexpr double kSavedPdfMarginMm = 10.0;
+constexpr int kSavedPdfResolution = 300;
+
+// Portrait for a sheet taller than long and for the summary.
+QPageLayout::Orientation PageOrientation(const Solution2D* page)
+{
+    const bool tall = !page || page->sheet_width.Value() > page->sheet_length.Value();
+    return tall ? QPageLayout::Portrait : QPageLayout::Landscape;
+}
 
 constexpr double kMinimalZoom = 0.25;
 constexpr double kMaximalZoom = 16.0;
@@ -55,22 +72,46 @@ void results_view::RemoveTabs()
     zoom_ = 1.0;
 }
 
+int results_view::FirstSheetTab() const
+{
+    return summary_ && tabs_.indexOf(summary_) == 0 ? 1 : 0;
+}
+
+bool results_view::SummaryShown() const { return summary_ && tabs_.currentWidget() == summary_; }
+
 const Solution2D* results_view::SolutionOfTab(int index) const
 {
-    if (index < 0 || index >= tabs_.count()) return nullptr;
-    return engine_.solutions_2d.Get(index);
+    const int layout = index - FirstSheetTab();
+    if (index < 0 || index >= tabs_.count() || layout < 0) return nullptr;
+    return engine_.solutions_2d.Get(layout);
 }
 
 void results_view::ShowLayouts()
 {
+    if (engine_.solutions_2d.Count() > 0) AddSummaryTab();
     for (int32_t k = 0; k < engine_.solutions_2d.Count(); ++k) {
         AddResultTab();
-        if (k == 0) CreateResultsView();
+        if (k == 0) {
+            tabs_.setCurrentIndex(FirstSheetTab());
+            CreateResultsView();
+        }
     }
-    tabs_.setCurrentIndex(tabs_.count() > 0 ? 0 : -1);
+    tabs_.setCurrentIndex(tabs_.count() > 0 ? FirstSheetTab() : -1);
     // The new pages get their sizes from pending layout requests; the first picture needs them.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     Redraw();
+}
+
+QString results_view::SummaryDocument() const { return SummaryHtml(SummarizeRun(engine_)); }
+
+void results_view::AddSummaryTab()
+{
+    auto* page = new QTextBrowser;
+    page->setObjectName(QStringLiteral("ResultsSummary"));
+    page->setOpenLinks(false);
+    page->setHtml(SummaryDocument());
+    tabs_.insertTab(0, page, Text(summary_text::Summary));
+    summary_ = page;
 }
 
 void results_view::AddResultTab()
@@ -79,12 +120,17 @@ void results_view::AddResultTab()
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     const int index = tabs_.addTab(page, QString());
-    tabs_.setTabText(index, ToQString(SheetTabCaption(index)));
+    tabs_.setTabText(index, ToQString(SheetTabCaption(index - FirstSheetTab())));
 }
 
 void results_view::RetitleTabs()
 {
-    for (int k = 0; k < tabs_.count(); ++k) tabs_.setTabText(k, ToQString(SheetTabCaption(k)));
+    const int first = FirstSheetTab();
+    if (first > 0) {
+        tabs_.setTabText(0, Text(summary_text::Summary));
+        if (!blocked_) summary_->setHtml(SummaryDocument());
+    }
+    for (int k = first; k < tabs_.count(); ++k) tabs_.setTabText(k, ToQString(SheetTabCaption(k - first)));
 }
 
 void results_view::CreateResultsView()
@@ -136,6 +182,30 @@ void results_view::Redraw()
         image_->resize(picture->size());
     }
     redrawing_ = false;
+}
+
+void results_view::ZoomIn()
+{
+    if (SummaryShown())
+        summary_->zoomIn(1);
+    else
+        SetZoom(zoom_ * 1.25);
+}
+
+void results_view::ZoomOut()
+{
+    if (SummaryShown())
+        summary_->zoomOut(1);
+    else
+        SetZoom(zoom_ / 1.25);
+}
+
+void results_view::FitToWindow()
+{
+    if (SummaryShown())
+        summary_->setFont(QFont());  // back to the inherited size
+    else
+        SetZoom(1.0);
 }
 
 void results_view::SetZoom(double zoom)
@@ -219,20 +289,43 @@ void results_view::HideTabHint() { QToolTip::hideText(); }
 
 // ---- Pictures and printing ----
 
+void results_view::TellNotWritten(const QString& file) const
+{
+    Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(file));
+}
+
 void results_view::SavePicture()
 {
-    const int index = tabs_.currentIndex();
-    const Solution2D* solution = SolutionOfTab(index);
-    if (blocked_ || !solution || !image_) return;
-    const QString png = QStringLiteral("PNG (*.png)");
+    if (blocked_) return;
     const QString pdf = QStringLiteral("PDF (*.pdf)");
-    QString chosen_filter;
     file_prompt prompt;
     prompt.caption = Text(ui_text::SaveResults);
-    prompt.file_name = Text(ui_text::Sheet) + QString::number(index + 1);
+    prompt.confirm_overwrite = true;
+    if (SummaryShown()) {
+        // The whole result: the summary, then every layout.
+        prompt.file_name = Text(summary_text::Summary);
+        prompt.filter = pdf;
+        prompt.default_suffix = QStringLiteral("pdf");
+        const QString name = Prompts().save_file(&dialog_parent_, prompt);
+        if (name.isEmpty()) return;
+        std::vector<const Solution2D*> pages{nullptr};
+        for (int32_t k = 0; k < engine_.solutions_2d.Count(); ++k) pages.push_back(engine_.solutions_2d.Get(k));
+        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(kSavedPdfMarginMm, kSavedPdfMarginMm, kSavedPdfMarginMm, kSavedPdfMarginMm),
+                             QPageLayout::Millimeter);
+        const std::optional<QByteArray> bytes = PagesPdf(pages, a4, kSavedPdfResolution);
+        if (!bytes || !SaveBytesSafely(name, *bytes))
+            TellNotWritten(name);
+        return;
+    }
+    const int index = tabs_.currentIndex();
+    const Solution2D* solution = SolutionOfTab(index);
+    if (!solution || !image_) return;
+    const QString png = QStringLiteral("PNG (*.png)");
+    QString chosen_filter;
+    prompt.file_name = Text(ui_text::Sheet) + QString::number(index - FirstSheetTab() + 1);
     prompt.filter = QStringLiteral("Bitmaps (*.bmp);;") + png + QStringLiteral(";;") + pdf;
     prompt.default_suffix = QStringLiteral("bmp");
-    prompt.confirm_overwrite = true;
     prompt.selected_filter = &chosen_filter;
     const QString name = Prompts().save_file(&dialog_parent_, prompt);
     if (name.isEmpty()) return;
@@ -244,20 +337,22 @@ void results_view::SavePicture()
     } else {
         written = SaveImageSafely(image_->pixmap().toImage(), name, chosen_filter == png ? "PNG" : "BMP");
     }
-    if (!written) Inform(&dialog_parent_, Text(window_text::FileNotWritten) + QStringLiteral("\n") + QDir::toNativeSeparators(name));
+    if (!written) TellNotWritten(name);
 }
 
 std::vector<const Solution2D*> results_view::LayoutsToPrint(QPrinter& printer) const
 {
     const int solutions = engine_.solutions_2d.Count();
-    const int tabs = tabs_.count();
     std::vector<const Solution2D*> layouts;
-    auto add = [&](int number) {  // counted from 1
+    auto add = [&](int number) {  // counted from 1, as the tabs
         if (number >= 1 && number <= solutions) layouts.push_back(engine_.solutions_2d.Get(number - 1));
     };
     switch (printer.printRange()) {
     case QPrinter::Selection:
-        add(tabs_.currentIndex() + 1);
+        if (SummaryShown())
+            layouts.push_back(nullptr);
+        else
+            add(tabs_.currentIndex() - FirstSheetTab() + 1);
         break;
     case QPrinter::PageRange: {
         const int last = std::min(printer.toPage(), solutions);
@@ -265,37 +360,79 @@ std::vector<const Solution2D*> results_view::LayoutsToPrint(QPrinter& printer) c
         break;
     }
     default:
-        for (int i = 1; i <= tabs; ++i) add(i);
+        if (FirstSheetTab() > 0) layouts.push_back(nullptr);
+        for (int i = 1; i <= solutions; ++i) add(i);
         break;
     }
     return layouts;
 }
 
-void results_view::PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts)
+bool results_view::DrawPage(QPainter& painter, const Solution2D* page, int width, int height,
+                            const std::function<bool()>& next_page) const
 {
-    const layout_display_flags flags = flags_();
-    // Separate jobs to one file would each replace the last: a file gets one page per layout instead.
-    const bool to_file = !printer.outputFileName().isEmpty();
+    if (page) {
+        DrawLayoutOnPage(painter, *page, width, height, flags_(), font_);
+        return true;
+    }
+    painter.setFont(QApplication::font());
+    return DrawSummaryPages(painter, QRect(0, 0, width, height), SummaryDocument(), next_page);
+}
+
+std::optional<QByteArray> results_view::PagesPdf(const std::vector<const Solution2D*>& pages, QPageLayout page,
+                                                 int resolution) const
+{
+    if (pages.empty()) return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return std::nullopt;
+    QPdfWriter writer(&buffer);
+    writer.setResolution(resolution);
+    writer.setTitle(kResultsTitle);
+    writer.setCreator(QStringLiteral("Stavora"));
+    page.setOrientation(PageOrientation(pages.front()));
+    writer.setPageLayout(page);
     QPainter painter;
+    if (!painter.begin(&writer)) return std::nullopt;
     bool first = true;
-    for (const Solution2D* solution : layouts) {
-        printer.setDocName(QStringLiteral("Stavora - Results"));
-        // The page is turned to the sheet's shape.
-        const bool tall = solution->sheet_width.Value() > solution->sheet_length.Value();
-        printer.setPageOrientation(tall ? QPageLayout::Portrait : QPageLayout::Landscape);
-        if (!to_file || first) {
-            if (!painter.begin(&printer)) {
-                Inform(&dialog_parent_, Text(window_text::PrinterNotStarted));
-                return;
-            }
-        } else {
-            printer.newPage();
+    for (const Solution2D* each : pages) {
+        if (!first) {
+            page.setOrientation(PageOrientation(each));
+            writer.setPageLayout(page);
+            if (!writer.newPage()) return std::nullopt;
         }
         first = false;
-        DrawLayoutOnPage(painter, *solution, painter.device()->width(), painter.device()->height(), flags, font_);
-        if (!to_file) painter.end();
+        if (!DrawPage(painter, each, writer.width(), writer.height(), [&writer] { return writer.newPage(); }))
+            return std::nullopt;
     }
-    if (painter.isActive()) painter.end();
+    if (!painter.end()) return std::nullopt;
+    buffer.close();
+    return bytes;
+}
+
+void results_view::PrintLayouts(QPrinter& printer, const std::vector<const Solution2D*>& layouts)
+{
+    if (layouts.empty()) return;
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        // A file gets one document, replaced only when complete, like every file we write.
+        const std::optional<QByteArray> bytes = PagesPdf(layouts, printer.pageLayout(), printer.resolution());
+        if (!bytes || !SaveBytesSafely(file, *bytes))
+            TellNotWritten(file);
+        return;
+    }
+    // One printer job per page.
+    for (const Solution2D* page : layouts) {
+        printer.setDocName(kResultsTitle);
+        printer.setPageOrientation(PageOrientation(page));
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            Inform(&dialog_parent_, Text(window_text::PrinterNotStarted));
+            return;
+        }
+        DrawPage(painter, page, painter.device()->width(), painter.device()->height(),
+                 [&printer] { return printer.newPage(); });
+        painter.end();
+    }
 }
 
 void results_view::Print()
@@ -304,17 +441,19 @@ void results_view::Print()
     if (blocked_ || tabs == 0) return;
     const int solutions = engine_.solutions_2d.Count();
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Stavora - Results"));
+    printer.setDocName(kResultsTitle);
     QPrintDialog dialog(&printer, &dialog_parent_);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
-    dialog.setMinMax(1, tabs);
-    if (tabs_.currentIndex() < solutions) {
+    // Page numbers are the sheets' tab numbers.
+    dialog.setMinMax(1, std::max(solutions, 1));
+    if (SummaryShown()) {
+        printer.setPrintRange(QPrinter::AllPages);
+    } else if (solutions > 0) {
         printer.setPrintRange(QPrinter::PageRange);
         printer.setFromTo(1, solutions);
     } else {
         printer.setPrintRange(QPrinter::Selection);
-        printer.setFromTo(1, tabs);
     }
     if (Prompts().run_modal(dialog) != QDialog::Accepted) return;
     PrintLayouts(printer, LayoutsToPrint(printer));

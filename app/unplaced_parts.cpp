@@ -50,7 +50,7 @@ QString Reason(const stavora_2d& engine, const part_as_number_2d& part)
 
 }  // namespace
 
-QStringList UnplacedPartLines(const stavora_2d& engine, const QString& grid_title)
+std::vector<unplaced_part> UnplacedParts(const stavora_2d& engine)
 {
     // Pieces placed per part record, over every layout and its repetitions.
     std::map<int32_t, int64_t> placed;
@@ -58,14 +58,23 @@ QStringList UnplacedPartLines(const stavora_2d& engine, const QString& grid_titl
         const Solution2D& layout = *engine.solutions_2d.Get(k);
         for (const TFractionalPiece2D& piece : layout.pieces) placed[piece.source_index] += layout.repetitions;
     }
-    QStringList lines;
+    std::vector<unplaced_part> parts;
     for (int32_t i = 0; i < engine.parts.count(); ++i) {
         const part_as_number_2d& part = engine.parts[i];
         if (!part.IsFlatPiece() || placed[i] >= part.quantity) continue;
-        QString name = Size(part.length) + QStringLiteral(" \u00d7 ") + Size(part.width);
-        if (!part.label.empty()) name = ToQString(part.label.str()) + QStringLiteral(", ") + name;
-        lines << Text(window_text::NotPlacedLine)
-                     .arg(grid_title, QString::number(part.row_index + 1), name, Reason(engine, part));
+        parts.push_back({part.row_index + 1, ToQString(part.label.str()),
+                         Size(part.length) + QStringLiteral(" \u00d7 ") + Size(part.width), part.quantity - placed[i],
+                         Reason(engine, part)});
+    }
+    return parts;
+}
+
+QStringList UnplacedPartLines(const stavora_2d& engine, const QString& grid_title)
+{
+    QStringList lines;
+    for (const unplaced_part& part : UnplacedParts(engine)) {
+        const QString name = part.label.isEmpty() ? part.size : part.label + QStringLiteral(", ") + part.size;
+        lines << Text(window_text::NotPlacedLine).arg(grid_title, QString::number(part.row), name, part.reason);
     }
     return lines;
 }

@@ -1,11 +1,15 @@
 // The window as a list editor: the cursor after a refused move, keyboard grain choice, spreadsheet
 // keys, undo and redo, saving under a foreign name, the title and the keys of the commands.
+#include <cmath>
+
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -15,6 +19,7 @@
 
 #include "app/Callbacks_stv.h"
 #include "app/file_commands.h"
+#include "app/grid_editing.h"
 #include "app/Utils_interface_stv.h"
 #include "app/technical_settings_stv.h"
 #include "app_test_support.h"
@@ -161,8 +166,13 @@ private slots:
         Undo();
         QCOMPARE(RowTexts(Parts(), 1), QStringList({"100", "200", "3", "", "door"}));
         QVERIFY(window_->PartsModified());
+        // The rows before the Open are not the opened file's: a Save must not write them over it.
+        QCOMPARE(window_->PartsFiles().SaveName(), QString());
+        QVERIFY(!window_->windowTitle().contains(QStringLiteral("other.csv")));
         Redo();
         QCOMPARE(CellText(Parts(), 4, 1), QStringLiteral("Shelf"));
+        QCOMPARE(window_->PartsFiles().SaveName(), File("other.csv"));
+        QVERIFY(window_->windowTitle().startsWith(QStringLiteral("other.csv")));
     }
 
     void rangesAreCopiedAndPastedTabSeparated()
@@ -251,6 +261,54 @@ private slots:
         QCOMPARE(window_->windowTitle(), QStringLiteral("named.xml[*] - Stavora"));
     }
 
+    // After a save, a sequence of steps: P types into the parts (p leaves the cell open), S into the stock,
+    // u undoes, r redoes.
+    void undoingBackToTheSavedListIsUnmodified_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("parts edit undone") << "P u" << false;
+        QTest::newRow("and redone") << "P u r" << true;
+        QTest::newRow("undo past the save") << "u" << true;
+        QTest::newRow("redo back to the save") << "u r" << false;
+        QTest::newRow("stock edit") << "S" << false;
+        QTest::newRow("stock edit and the save undone") << "S u u" << true;
+        QTest::newRow("parts and stock edits undone") << "P S u u" << false;
+        QTest::newRow("new edit after undoing past the save") << "u P u" << true;
+        QTest::newRow("typing still open undone") << "p u" << false;
+        QTest::newRow("typing still open") << "p" << true;
+    }
+
+    void undoingBackToTheSavedListIsUnmodified()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, modified);
+        int row = 1;
+        auto type = [&](QTableWidget& grid, bool close = true) {
+            TypeIntoCell(grid, 4, row, QStringLiteral("text %1").arg(row));
+            ++row;
+            if (!close) return;
+            Key(Focus(), Qt::Key_Return);
+            QTRY_COMPARE(grid.currentRow(), row - 1);  // Enter closed the cell and moved down
+        };
+        type(Parts());
+        prompts_.save_names = {File("saved.xml")};
+        QTest::mouseClick(window_->tbSavePartsAs, Qt::LeftButton);
+        QVERIFY(!window_->PartsModified());
+        const grid_snapshot saved = TakeSnapshot(Parts());
+        for (const QString& step : steps.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("P")) type(Parts());
+            if (step == QLatin1String("p")) type(Parts(), false);
+            if (step == QLatin1String("S")) type(Stock());
+            if (step == QLatin1String("u")) Undo();
+            if (step == QLatin1String("r")) Redo();
+        }
+        QCOMPARE(window_->PartsModified(), modified);
+        QCOMPARE(window_->isWindowModified(), modified);
+        QCOMPARE(window_->windowTitle(), QStringLiteral("saved.xml[*] - Stavora"));
+        if (!modified) QVERIFY(TakeSnapshot(Parts()).rows == saved.rows);  // unmodified is what was saved
+    }
+
     void closingWithNothingToSaveDoesNotAsk()
     {
         window_->close();
@@ -301,21 +359,52 @@ private slots:
                     QStringLiteral("your own unit")));
     }
 
-    void labelColumnStretchesWithThePanel()
+    void columnsStretchWithThePanel()
     {
+        auto view = [](QTableWidget& grid) { return qobject_cast<data_grid_view*>(&grid); };
+        QVERIFY(view(Parts()) && view(Stock()));
         window_->SetDataPanelWidth(800);
         QApplication::processEvents();
-        for (QTableWidget* grid : {&Parts(), &Stock()}) {
-            int total = 0;
-            for (int c = 0; c < kGridColumnCount; ++c) total += grid->columnWidth(c);
-            QCOMPARE(total, grid->viewport()->width());
-        }
         interface_layout layout;
         CollectLayout(*window_, layout);
-        QVERIFY(layout.parts_column_widths[4] < Parts().columnWidth(4));  // the width the user gave is kept
+        for (QTableWidget* grid : {&Parts(), &Stock()}) {
+            int total = 0, user_total = 0;
+            for (int c = 0; c < kGridColumnCount; ++c) {
+                total += grid->columnWidth(c);
+                user_total += view(*grid)->UserColumnWidth(c);
+            }
+            QCOMPARE(total, grid->viewport()->width());
+            // Every column takes its share, not the label column alone.
+            for (int c = 0; c < kGridColumnCount; ++c) {
+                const double share = double(view(*grid)->UserColumnWidth(c)) / user_total;
+                QVERIFY2(std::abs(grid->columnWidth(c) - share * total) <= 1.0, qPrintable(QString::number(c)));
+                QVERIFY(grid->columnWidth(c) > view(*grid)->UserColumnWidth(c));
+            }
+        }
+        for (int c = 0; c < kGridColumnCount; ++c)  // the widths the user gave are kept
+            QCOMPARE(layout.parts_column_widths[static_cast<size_t>(c)], view(Parts())->UserColumnWidth(c));
         window_->SetDataPanelWidth(250);
         QApplication::processEvents();
-        QCOMPARE(Parts().columnWidth(4), layout.parts_column_widths[4]);
+        for (int c = 0; c < kGridColumnCount; ++c)
+            QCOMPARE(Parts().columnWidth(c), layout.parts_column_widths[static_cast<size_t>(c)]);
+
+        // A divider dragged with the mouse changes that column's share; the columns still fill the grid.
+        window_->SetDataPanelWidth(800);
+        QApplication::processEvents();
+        QHeaderView& header = *Parts().horizontalHeader();
+        const int before = Parts().columnWidth(0);
+        const QPoint divider(header.sectionViewportPosition(0) + header.sectionSize(0) - 1, header.height() / 2);
+        QTest::mousePress(header.viewport(), Qt::LeftButton, {}, divider);
+        const QPointF to(divider + QPoint(60, 0));
+        QMouseEvent move(QEvent::MouseMove, to, header.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(header.viewport(), &move);
+        QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, to.toPoint());
+        QVERIFY(Parts().columnWidth(0) > before);
+        QVERIFY(view(Parts())->UserColumnWidth(0) > layout.parts_column_widths[0]);
+        int total = 0;
+        for (int c = 0; c < kGridColumnCount; ++c) total += Parts().columnWidth(c);
+        QCOMPARE(total, Parts().viewport()->width());
     }
 
     void settingsDialogOpensOnItsFirstField()

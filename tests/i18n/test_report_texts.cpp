@@ -4,6 +4,7 @@
 #include <string>
 
 #include "i18n/report_texts.h"
+#include "i18n/summary_texts.h"
 
 TEST(ReportTexts, EveryLanguageHasEveryTextWithItsPlaceholders)
 {
@@ -23,4 +24,19 @@ TEST(ReportTexts, EveryLanguageHasEveryTextWithItsPlaceholders)
     EXPECT_EQ(ReportText(report_text::CuttingSequence), L"Schnittfolge");
     LoadLanguage(L"English");
     EXPECT_EQ(ReportText(report_text::CuttingSequence), L"Cutting sequence");
+}
+
+TEST(SummaryTexts, EveryLanguageHasEveryText)
+{
+    for (int i = 0; i < static_cast<int>(summary_text::Count_); ++i) {
+        const text_row& row = SummaryTextRow(static_cast<summary_text>(i));
+        for (int language = 0; language < kLanguageCount; ++language) {
+            ASSERT_NE(row[static_cast<size_t>(language)], nullptr) << i;
+            EXPECT_NE(std::wstring(row[static_cast<size_t>(language)]), L"") << i << " " << language;
+        }
+    }
+    LoadLanguage(L"German");
+    EXPECT_EQ(SummaryText(summary_text::Summary), L"Übersicht");
+    LoadLanguage(L"English");
+    EXPECT_EQ(SummaryText(summary_text::Summary), L"Summary");
 }
