@@ -375,12 +375,14 @@ public:
         : in_(in), plan_(plan), best_(best), stock_count_(best.stock_count), piece_total_(best.piece_total),
           workers_(workers), done_(plan.passes.size())
     {
-        // The longest passes begin first, so that none of them is left running alone at the end.
+        // With helpers the longest passes begin first, so that none of them is left running alone at the end;
+        // one thread keeps the plan order, so that the first passes end (and show) soon.
         order_.resize(plan.passes.size());
         std::iota(order_.begin(), order_.end(), 0);
-        std::stable_sort(order_.begin(), order_.end(), [&](int32_t a, int32_t b) {
-            return plan.passes[static_cast<size_t>(a)].iterations > plan.passes[static_cast<size_t>(b)].iterations;
-        });
+        if (workers > 1)
+            std::stable_sort(order_.begin(), order_.end(), [&](int32_t a, int32_t b) {
+                return plan.passes[static_cast<size_t>(a)].iterations > plan.passes[static_cast<size_t>(b)].iterations;
+            });
     }
 
     // Runs passes, then helps, until every pass has ended; report (the caller's thread only) keeps a window alive.
