@@ -283,9 +283,22 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
         if (!stopped()) consider(sequential(SequentialVariant::D, stockAlt, exactLimit));
     }
     if (allSquare) {
+        // The exact method runs first. Its layout competes at the end as before, but when it is proven
+        // cheapest and keeps all its waste in one bar, no other method can beat it and they are skipped.
+        SolutionCut1D exact;
+        bool settled = false;
+        const bool runExact = ctx.maxPieces <= 0 && !stopped();
+        if (runExact) {
+            outer();
+            exact = prepared();
+            const bool proven = ExactBars(exact, pieces, stockMain, ctx.kerf, ctx.exactLimits);
+            settled = proven && ctx.kerf == 0 && exact.barsWithWaste <= 1 &&
+                      std::all_of(stockMain.begin(), stockMain.end(),
+                                  [](const stock1d& s) { return std::fabs(s.cost - s.length) <= 1e-6; });
+        }
         outer();
         // With many pieces the patterns are the first method of the list.
-        if (!fewPieces || !stopped()) {
+        if (!settled && (!fewPieces || !stopped())) {
             SolutionCut1D s = prepared();
             TApplegate applegate;
             applegate.SelectBarPatterns(s, pieces, stockMain, ctx.kerf, ctx.optimizationLevel, ctx.maxGarbageWaste,
@@ -294,35 +307,30 @@ SolutionCut1D RunMethodList(MethodContext& ctx, const part1d_array& pieces, cons
         }
 
         outer();
-        if (fewPieces && !stopped()) {
+        if (!settled && fewPieces && !stopped()) {
             SolutionCut1D ff = prepared();
             FirstFit(ff, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(ff));
         }
         outer();
-        if (fewPieces && DistinctLengths(stockAlt) > 1 && !stopped()) {
+        if (!settled && fewPieces && DistinctLengths(stockAlt) > 1 && !stopped()) {
             SolutionCut1D ff = prepared();
             FirstFit(ff, pieces, stockAlt, ctx.maxPieces, ctx.kerf);
             consider(std::move(ff));
         }
-        if (static_cast<int64_t>(ctx.optimizationLevel) * 100 >= pieceCount + barCount && !stopped()) {
+        if (!settled && static_cast<int64_t>(ctx.optimizationLevel) * 100 >= pieceCount + barCount && !stopped()) {
             outer();
             SolutionCut1D bf = prepared();
             BestFit(bf, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(bf));
         }
-        if (static_cast<int64_t>(ctx.optimizationLevel) * 10 >= barCount && !stopped()) {
+        if (!settled && static_cast<int64_t>(ctx.optimizationLevel) * 10 >= barCount && !stopped()) {
             outer();
             SolutionCut1D fm = prepared();
             FirstFitMerge(fm, pieces, stockMain, ctx.maxPieces, ctx.kerf);
             consider(std::move(fm));
         }
-        if (ctx.maxPieces <= 0 && !stopped()) {
-            outer();
-            SolutionCut1D exact = prepared();
-            ExactBars(exact, pieces, stockMain, ctx.kerf, ctx.exactLimits);
-            consider(std::move(exact));
-        }
+        if (runExact) consider(std::move(exact));
     } else {
         stv::RandomSeed(ctx.seed);
         const part1d_array byNumber = PiecesByNumber(pieces, ctx.pieceTotal);

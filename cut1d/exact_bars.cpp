@@ -14,6 +14,7 @@
 #include <set>
 #include <vector>
 
+#include "cut1d/bin_completion.h"
 #include "cut1d/greedy_bars.h"
 
 namespace {
@@ -29,6 +30,16 @@ constexpr int32_t kBranchDepth = 6;
 constexpr int32_t kDiscrepancies = 3;
 // Pricing rounds per rounding step: its relaxation need not be optimal to be rounded well.
 constexpr int32_t kDiveRounds = 20;
+// Bin completion: its steps, and what one step counts in the work limit.
+constexpr int64_t kPackingWork = 300000;
+constexpr int64_t kPackingStepWork = 3;
+// A dive hands what is left to bin completion once this few pieces are left.
+constexpr int64_t kPackingPieces = 120;
+constexpr int64_t kPackingRestWork = 500000;
+// All bin completion searches of a job together: on jobs with much waste to share they rarely end.
+constexpr int64_t kPackingTotal = 6000000;
+// Gathering a layout's waste into one bar.
+constexpr int64_t kGatherWork = 500000;
 // Weight of the best prices so far in the prices handed to pricing.
 constexpr double kSmoothing = 0.7;
 
@@ -63,6 +74,7 @@ struct Relaxation {
     bool slack = false;   // some demand is left out even in the relaxation
     double value = 0.0;
     std::vector<std::pair<int32_t, double>> levels;  // pool index, level > 0
+    std::vector<double> duals;  // per piece type, of the last relaxation solved
 };
 
 // One layout: a pattern per cut bar.
@@ -102,6 +114,9 @@ private:
     void Dive(DiveState state, std::vector<int32_t> barred, int32_t discrepancies, int32_t depth);
     void Finish(DiveState state);
     void IntegerMaster();
+    bool PackRest(DiveState& state, double lowerBound, int64_t limit);
+    void GatherWaste();
+    void SetPrices(const std::vector<double>& duals);
     void Fill(SolutionCut1D& solution) const;
 
     int32_t kerf_ = 0;
@@ -117,6 +132,8 @@ private:
     bool masterReady_ = false;
     Plan best_;
     double bound_ = -kInfinity;
+    int64_t packingSteps_ = 0;  // bin completion steps spent so far
+    std::vector<double> prices_;  // per piece type, for bin completion; empty: none
 
     // Knapsack work space, kept between calls.
     struct Item {
@@ -481,6 +498,7 @@ Relaxation ExactSolver::Relax(const Residual& r, int32_t maxRounds)
     }
     result.solved = true;
     result.proven = exact;
+    result.duals = lpDuals;
     result.value = lp_.objectiveValue();
     if (exact) result.bound = std::max(result.bound, result.value);
     const double* x = lp_.primalColumnSolution();
@@ -562,6 +580,12 @@ void ExactSolver::Dive(DiveState state, std::vector<int32_t> barred, int32_t dis
         return;
     }
     if (!rel.slack && state.committed + RoundUp(rel.bound) >= best_.objective - 1e-6) return;  // cannot improve
+    int64_t left = 0;
+    for (const int32_t d : state.r.demand) left += d;
+    if (!rel.slack && left <= kPackingPieces) {
+        if (!PackRest(state, rel.bound, kPackingRestWork)) return;
+        if (Reached()) return;
+    }
     std::vector<std::pair<double, int32_t>> fractional;  // distance to the next whole number, pool index
     bool whole = false;
     for (const auto& [p, level] : rel.levels) {
@@ -631,6 +655,116 @@ void ExactSolver::Finish(DiveState state)
     plan.objective = Objective(plan);
     for (const auto& p : plan.bars) AddToPool(p);
     if (plan.objective < best_.objective - 1e-6) best_ = std::move(plan);
+}
+
+// One bar type: what a dive leaves is a packing into as few bars as would beat the best layout,
+// which bin completion searches completely when few pieces are left. Returns false when it proves
+// that the branch cannot beat the best.
+bool ExactSolver::PackRest(DiveState& state, double lowerBound, int64_t limit)
+{
+    if (barTypes_.size() != 1) return true;
+    const BarType& bar = barTypes_[0];
+    if (bar.cost <= 0.0 || (best_.objective >= kInfinity && lowerBound <= -kInfinity)) return true;
+    limit = std::min(limit, kPackingTotal - packingSteps_);
+    if (limit <= 0) return true;
+    const double step = costStep_ > 0.0 ? costStep_ : bar.cost;
+    double bins = best_.objective < kInfinity ? std::floor((best_.objective - step - state.committed) / bar.cost + 1e-9)
+                                              : std::ceil(lowerBound / bar.cost - 1e-9);
+    bins = std::min(bins, static_cast<double>(state.r.supply[0]));
+    if (bins < 1.0) return false;
+    BinCompletionJob job;
+    for (size_t i = 0; i < types_.size(); ++i) {
+        job.weights.push_back(types_[i].weight);
+        job.counts.push_back(state.r.demand[i]);
+    }
+    job.capacity = bar.capacity;
+    job.bins = static_cast<int32_t>(bins);
+    job.workLimit = limit;
+    job.prices = prices_;
+    int64_t steps = 0;
+    const BinCompletionResult packed = PackIntoBins(job, steps);
+    work_ += steps * kPackingStepWork;
+    packingSteps_ += steps;
+    if (packed.impossible) return false;
+    if (packed.bins.empty()) return true;
+    Plan plan = state.plan;
+    for (const auto& counts : packed.bins) plan.bars.push_back(Pattern{0, counts});
+    plan.objective = Objective(plan);
+    for (size_t b = state.plan.bars.size(); b < plan.bars.size(); ++b) AddToPool(plan.bars[b]);
+    if (plan.objective < best_.objective - 1e-6) best_ = std::move(plan);
+    return true;
+}
+
+// The relaxation's prices, scaled so that no bar holds more than 1: bin completion then knows what
+// share of a bar every layout at a given count may leave unused.
+void ExactSolver::SetPrices(const std::vector<double>& duals)
+{
+    if (barTypes_.size() != 1 || barTypes_[0].cost <= 0.0) return;
+    std::vector<int32_t> bound(types_.size(), 0), counts(types_.size(), 0);
+    for (size_t i = 0; i < types_.size(); ++i)
+        if (duals[i] > 0.0)
+            bound[i] = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(types_[i].numbers.size()),
+                                                              barTypes_[0].capacity / types_[i].weight));
+    double most = 0.0;
+    if (!DynamicKnapsack(duals, bound, barTypes_[0].capacity, counts, most)) return;
+    const double scale = std::max(most, barTypes_[0].cost) * (1.0 + 1e-9);
+    prices_.clear();
+    for (const double y : duals) prices_.push_back(std::max(0.0, y) / scale);
+}
+
+// One bar type: the same bars with all their waste in one bar leave one offcut instead of many. A
+// stand-in piece as long as the waste, and a packing with none, give that layout.
+void ExactSolver::GatherWaste()
+{
+    if (barTypes_.size() != 1 || best_.bars.empty()) return;
+    const int64_t capacity = barTypes_[0].capacity;
+    int64_t waste = 0;
+    int32_t wasteful = 0;
+    for (const auto& p : best_.bars) {
+        int64_t used = 0;
+        for (size_t i = 0; i < types_.size(); ++i) used += p.counts[i] * types_[i].weight;
+        waste += capacity - used;
+        wasteful += capacity > used ? 1 : 0;
+    }
+    if (wasteful <= 1 || waste >= capacity || Objective(best_) >= kInfinity) return;
+    for (size_t i = 0; i < types_.size(); ++i) {
+        int32_t placed = 0;
+        for (const auto& p : best_.bars) placed += p.counts[i];
+        if (placed != static_cast<int32_t>(types_[i].numbers.size())) return;
+    }
+    // The stand-in goes where its length belongs: the search wants the longest first.
+    BinCompletionJob job;
+    size_t standIn = 0;
+    while (standIn < types_.size() && types_[standIn].weight >= waste) ++standIn;
+    for (size_t i = 0; i <= types_.size(); ++i) {
+        if (i == standIn) {
+            job.weights.push_back(waste);
+            job.counts.push_back(1);
+            if (!prices_.empty()) job.prices.push_back(0.0);
+        }
+        if (i < types_.size()) {
+            job.weights.push_back(types_[i].weight);
+            job.counts.push_back(static_cast<int32_t>(types_[i].numbers.size()));
+            if (!prices_.empty()) job.prices.push_back(prices_[i]);
+        }
+    }
+    job.capacity = capacity;
+    job.bins = static_cast<int32_t>(best_.bars.size());
+    job.workLimit = kGatherWork;
+    int64_t steps = 0;
+    const BinCompletionResult packed = PackIntoBins(job, steps);
+    work_ += steps * kPackingStepWork;
+    packingSteps_ += steps;
+    if (packed.bins.size() != best_.bars.size()) return;
+    Plan plan;
+    for (const auto& counts : packed.bins) {
+        Pattern p{0, counts};
+        p.counts.erase(p.counts.begin() + static_cast<std::ptrdiff_t>(standIn));
+        if (std::any_of(p.counts.begin(), p.counts.end(), [](int32_t c) { return c > 0; }))
+            plan.bars.push_back(std::move(p));
+    }
+    plan.objective = Objective(plan);
+    if (plan.objective <= best_.objective + 1e-6 && plan.bars.size() == best_.bars.size()) best_ = std::move(plan);
 }
 
 // The patterns found so far as an integer program; looks only for layouts better than the best.
@@ -758,10 +892,18 @@ bool ExactSolver::Run(SolutionCut1D& solution)
     for (const auto& t : barTypes_) all.supply.push_back(static_cast<int32_t>(t.numbers.size()));
     const Relaxation root = Relax(all, std::numeric_limits<int32_t>::max());
     if (root.solved && !root.slack && root.bound > -kInfinity) bound_ = RoundUp(root.bound);
+    if (root.solved && !root.slack) SetPrices(root.duals);
+    if (root.solved && !root.slack && bound_ > -kInfinity) {
+        DiveState whole;
+        whole.r = all;
+        // No packing at the bound: the best layout needs at least one bar more.
+        if (!PackRest(whole, bound_, kPackingWork)) bound_ += costStep_ > 0.0 ? costStep_ : 0.0;
+    }
     DiveState first;
     first.r = all;
     Dive(first, {}, kDiscrepancies, 0);
     if (!Reached() && (complete || !Exhausted())) IntegerMaster();
+    GatherWaste();
     Fill(solution);
     return Reached();
 }

@@ -6,14 +6,12 @@
 #include <numeric>
 #include <thread>
 
-#include "TCutSingleSheet2D.h"
+#include "construction_passes.h"
 #include "construction_plan.h"
 #include "genome_ops.h"
 #include "improvement_search.h"
 #include "layout_model.h"
 #include "sheet_bound.h"
-#include "sheet_geometry.h"
-#include "util/tolerance.h"
 
 namespace {
 
@@ -26,15 +24,6 @@ int32_t ImprovementWork(cut2d_effort effort, int32_t sheets)
     const int32_t normal = std::clamp(sheets * 80, 640, 8000);
     return effort == cut2d_effort::thorough ? normal * 10 : normal;
 }
-
-// Statistics of one sheet layout as the step compares them.
-struct sheet_record {
-    int32_t piece_count = 0, cut_count = 0, waste_count = 0;
-    double used_area = 0.0, utilisation = 0.0;
-    double largest = 0.0, second = 0.0, third = 0.0;
-    int32_t length = 0, width = 0;
-    int32_t used_length = 0, used_width = 0;
-};
 
 }  // namespace
 
@@ -71,15 +60,8 @@ struct TCut2D::Impl {
     std::vector<int32_t> group_last;
 
     TGlobalSolution current, best;
-    TGlobalSolution* building = nullptr;
-    TCutSingleSheet2D single;
-    sheet_record step_best;
-    bool step_has_best = false;
-    std::vector<uint8_t> piece_taken, stock_taken;
-    int32_t committed = 0;
-    int32_t stock_position = 0;
-    int32_t stall = 0, stall_limit = 5;
-    int32_t compare_mode = 0;
+    bool large_job = false;
+    int32_t stall_limit = 5;
     int32_t placed_total = 0;
     start_method method = start_method::none;
     bool ready = true;
@@ -88,30 +70,19 @@ struct TCut2D::Impl {
     std::atomic<bool> stop_requested{false};
     std::function<void()> on_run_end;
 
-    Impl();
     void Start(start_method m);
     void Run();
     void Prepare();
     void Improve();
-    void ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index);
-    int32_t LoadPieces(const TGlobalSolution& t, int32_t sorted_stock_pos, int32_t& considered);
     // The rules every sheet search of this run follows.
     repack_rules Rules() const;
-    void Configure(int32_t sorted_stock_pos, int32_t iterations);
-    void OnSheetProgress();
-    void OnSheetLayout();
-    int RemnantCompare(const sheet_record& a, const sheet_record& b) const;
-    int UtilisationOrder(const sheet_record& a, const sheet_record& b) const;
-    int AreaOrder(const sheet_record& a, const sheet_record& b) const;
     remnant_rule SolutionRemnantRule() const;
+    int32_t ThreadCount() const
+    {
+        return threads > 0 ? threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    }
     const Chromosome* Sheet(int32_t s) const;
 };
-
-TCut2D::Impl::Impl()
-{
-    single.set_OnProgress([this] { OnSheetProgress(); });
-    single.set_OnLayout([this] { OnSheetLayout(); });
-}
 
 const Chromosome* TCut2D::Impl::Sheet(int32_t s) const { return ready ? current.sheets.Find(s) : nullptr; }
 
@@ -151,11 +122,22 @@ void TCut2D::Impl::Prepare()
     sorted_stock.clear();
     for (int32_t i : stock_sorted_to_input) sorted_stock.push_back(stock[static_cast<size_t>(i)]);
 
+    // Stock items counted by size: a large job has as many items as pieces.
+    std::vector<std::pair<std::pair<int32_t, int32_t>, int32_t>> stock_sizes;
+    for (const stock2d& s : stock) stock_sizes.push_back({{s.length, s.width}, 1});
+    std::sort(stock_sizes.begin(), stock_sizes.end());
+    size_t kinds = 0;
+    for (size_t i = 0; i < stock_sizes.size(); ++i)
+        if (kinds > 0 && stock_sizes[kinds - 1].first == stock_sizes[i].first)
+            ++stock_sizes[kinds - 1].second;
+        else
+            stock_sizes[kinds++] = stock_sizes[i];
+    stock_sizes.resize(kinds);
     for (part2d& p : pieces) {
         p.fit_count = 0;
-        for (const stock2d& s : stock)
-            if ((s.length >= p.length && s.width >= p.width) || (s.length >= p.width && s.width >= p.length))
-                ++p.fit_count;
+        for (const auto& [size, count] : stock_sizes)
+            if ((size.first >= p.length && size.second >= p.width) || (size.first >= p.width && size.second >= p.length))
+                p.fit_count += count;
     }
     piece_sorted_to_input.resize(static_cast<size_t>(np));
     std::iota(piece_sorted_to_input.begin(), piece_sorted_to_input.end(), 0);
@@ -172,7 +154,7 @@ void TCut2D::Impl::Prepare()
     for (const part2d& p : pieces) sizes.emplace_back(p.length, p.width);
     std::sort(sizes.begin(), sizes.end());
     const auto distinct = std::unique(sizes.begin(), sizes.end()) - sizes.begin();
-    single.set_LargeJob(distinct >= genome_operators::kShuffledRunCount);
+    large_job = distinct >= genome_operators::kShuffledRunCount;
 
     sorted_pieces.clear();
     piece_input_to_sorted.assign(static_cast<size_t>(np), 0);
@@ -217,20 +199,22 @@ void TCut2D::Impl::Run()
     progress = cut2d_progress{};
     progress.passes_total = static_cast<int32_t>(plan.passes.size());
 
-    const int32_t seed = random_seed;
-    const remnant_rule rule = SolutionRemnantRule();
     current.Reset();
     best.Reset();
-    for (const construction_pass& pass : plan.passes) {
-        random_seed = pass.seed;
-        current.Reset();
-        compare_mode = pass.compare_mode;
-        ConstructionPass(current, pass.iterations, pass.strategy_index);
-        if (SolutionBetter(current, best, rule)) best.CopyFrom(current);
-        ++progress.passes_done;
-        if (stop_requested) break;
-    }
-    random_seed = seed;
+    construction_input in;
+    in.pieces = &sorted_pieces;
+    in.piece_input_to_sorted = &piece_input_to_sorted;
+    in.stock = &sorted_stock;
+    in.stock_sorted_to_input = &stock_sorted_to_input;
+    in.group_last = &group_last;
+    in.rules = Rules();
+    in.large_job = large_job;
+    in.solution_rule = SolutionRemnantRule();
+    in.stop = &stop_requested;
+    RunConstructionPasses(in, plan, ThreadCount(), best, [this](int32_t passes_done) {
+        progress.passes_done = passes_done;
+        if (on_progress) on_progress(progress);
+    });
     Improve();
 
     current.CopyFrom(best);
@@ -266,7 +250,7 @@ void TCut2D::Impl::Improve()
         improvement_settings s;
         s.work = ImprovementWork(effort, sheets);
         s.seed = static_cast<uint32_t>(random_seed);
-        s.threads = threads > 0 ? threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+        s.threads = ThreadCount();
         s.time_limit = time_limit > 0.0 ? time_limit - elapsed : 0.0;
         s.sheet_bound = lower_bound;
         s.one_stock_size = one_size;
@@ -293,56 +277,6 @@ void TCut2D::Impl::Improve()
     }
 }
 
-void TCut2D::Impl::ConstructionPass(TGlobalSolution& t, int32_t iterations, int32_t strategy_index)
-{
-    building = &t;
-    const int32_t ns = static_cast<int32_t>(sorted_stock.size());
-    piece_taken.assign(pieces.size(), 0);
-    stock_taken.assign(stock.size(), 0);
-    committed = 0;
-    const sheet_strategy strategy = method == start_method::nested  ? sheet_strategy::nested
-                                    : method == start_method::staged ? sheet_strategy::staged
-                                                                     : sheet_strategy::guillotine;
-    while (t.sheets.count() < ns) {
-        step_has_best = false;
-        step_best = sheet_record{};
-        int32_t last_tried = -1;
-        for (size_t g = 0; g < group_last.size(); ++g) {
-            bool produced = false;
-            const int32_t first = g == 0 ? 0 : group_last[g - 1] + 1;
-            for (int32_t p = first; p <= group_last[g]; ++p) {
-                const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
-                if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) continue;
-                const stock2d& s = sorted_stock[static_cast<size_t>(p)];
-                // Only a sheet identical in every respect would give the same layout again; one of the
-                // same size with other trims, grain or holes may take pieces the last one could not.
-                if (last_tried >= 0 && StocksIdentical(sorted_stock[static_cast<size_t>(last_tried)], s)) continue;
-                last_tried = p;
-                Configure(p, iterations);
-                int32_t considered = 0;
-                const int32_t loaded = LoadPieces(t, p, considered);
-                if (loaded == 0) {
-                    if (considered == 0) break;
-                    continue;
-                }
-                stall = 0;
-                stock_position = p;
-                single.Run(strategy, strategy_index);
-                // An empty layout (say, every cut longer than the longest allowed) is no candidate:
-                // the stock of lower priority must still be tried.
-                if (t.sheets.count() > committed) produced = true;
-            }
-            if (produced) break;
-        }
-        if (t.sheets.count() == committed) break;
-        committed = t.sheets.count();
-        std::fill(piece_taken.begin(), piece_taken.end(), uint8_t{0});
-        std::fill(stock_taken.begin(), stock_taken.end(), uint8_t{0});
-    }
-    t.Finalise(minimal_useful_size);
-    building = nullptr;
-}
-
 repack_rules TCut2D::Impl::Rules() const
 {
     repack_rules r;
@@ -364,192 +298,6 @@ repack_rules TCut2D::Impl::Rules() const
     r.prefer_large_remnant = prefer_large_remnant;
     r.stall_limit = stall_limit;
     return r;
-}
-
-void TCut2D::Impl::Configure(int32_t p, int32_t iterations)
-{
-    ConfigureSheetSearch(single, sorted_stock[static_cast<size_t>(p)], Rules(), static_cast<uint32_t>(random_seed),
-                         iterations);
-}
-
-int32_t TCut2D::Impl::LoadPieces(const TGlobalSolution& t, int32_t p, int32_t& considered)
-{
-    const stock2d& s = sorted_stock[static_cast<size_t>(p)];
-    const int32_t k = blade_width, gl = min_length_breakage, gw = min_width_breakage;
-    single.ClearPieces();
-    considered = 0;
-    for (const part2d& piece : sorted_pieces) {
-        const size_t input = static_cast<size_t>(piece.index);
-        if (t.piece_to_stock[input] != -1 && !piece_taken[input]) continue;
-        ++considered;
-        // A piece without extent fits nowhere.
-        if (piece.length <= 0 || piece.width <= 0) continue;
-        const sheet_loading loading = LoadingOnSheet(s, piece, k, gl, gw);
-        if (!loading.load) continue;
-        single.LoadPiece(loading.piece);
-    }
-    return single.LoadedCount();
-}
-
-void TCut2D::Impl::OnSheetProgress()
-{
-    if (on_progress) on_progress(progress);
-    if (single.Improved())
-        stall = 0;
-    else
-        ++stall;
-    const int32_t limit = single.LoadedCount() == 1 ? 2 : stall_limit;
-    // A stopped run still completes its pass, each sheet with the best found at once.
-    if (stall >= limit || stop_requested) {
-        single.Stop();
-        stall = 0;
-    }
-}
-
-int TCut2D::Impl::RemnantCompare(const sheet_record& a, const sheet_record& b) const
-{
-    if (prefer_large_remnant != 1) return 0;
-    int32_t ea, eb;
-    if (method == start_method::staged) {
-        ea = first_direction != 1 ? a.used_width : a.used_length;
-        eb = first_direction != 1 ? b.used_width : b.used_length;
-    } else if (a.length > a.width) {
-        ea = a.used_length;
-        eb = b.used_length;
-    } else if (a.length < a.width) {
-        ea = a.used_width;
-        eb = b.used_width;
-    } else {
-        ea = std::min(a.used_length, a.used_width);
-        eb = std::min(b.used_length, b.used_width);
-    }
-    if (ea == eb) return 0;
-    return ea < eb ? 1 : -1;
-}
-
-// 1: a wins, -1: b wins, 0: tie.
-int TCut2D::Impl::UtilisationOrder(const sheet_record& a, const sheet_record& b) const
-{
-    if (b.piece_count == 0) return 1;
-    if (a.piece_count == 0) return -1;
-    int c = stv::CompareWithin(a.utilisation, b.utilisation, 0.01);
-    if (c != 0) return c;
-    if ((c = RemnantCompare(a, b)) != 0) return c;
-    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
-    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
-    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
-    return 0;
-}
-
-int TCut2D::Impl::AreaOrder(const sheet_record& a, const sheet_record& b) const
-{
-    if (b.piece_count == 0) return 1;
-    if (a.piece_count == 0) return -1;
-    int c = stv::CompareWithin(a.used_area, b.used_area, 0.01);
-    if (c != 0) return c;
-    if ((c = RemnantCompare(a, b)) != 0) return c;
-    if (a.length != b.length || a.width != b.width) return -1;
-    if ((c = stv::CompareWithin(a.largest, b.largest, 0.01)) != 0) return c;
-    if ((c = stv::CompareWithin(a.second, b.second, 0.01)) != 0) return c;
-    if (a.waste_count != b.waste_count) return a.waste_count < b.waste_count ? 1 : -1;
-    return 0;
-}
-
-void TCut2D::Impl::OnSheetLayout()
-{
-    TGlobalSolution& t = *building;
-    const Cut2DXChromosome& lay = single.Layout();
-    sheet_record cand;
-    cand.piece_count = lay.piece_count();
-    cand.cut_count = lay.cut_count();
-    cand.waste_count = lay.waste_count();
-    cand.used_area = lay.used_area;
-    const double sheet_area = static_cast<double>(single.length()) * single.width();
-    cand.utilisation = sheet_area > 0 ? lay.used_area * 100.0 / sheet_area : 0.0;
-    cand.largest = lay.waste.largest;
-    cand.second = lay.waste.second;
-    cand.third = lay.waste.third;
-    cand.length = single.length();
-    cand.width = single.width();
-    cand.used_length = lay.used_length;
-    cand.used_width = lay.used_width;
-
-    const sheet_record& b = step_best;
-    bool better;
-    if (!step_has_best) {
-        better = true;
-    } else if (compare_mode == 1) {
-        int c = AreaOrder(cand, b);
-        if (c == 0) c = UtilisationOrder(cand, b);
-        better = c > 0;
-    } else {
-        better = UtilisationOrder(cand, b) > 0;
-    }
-    if (!better) return;
-    step_best = cand;
-    step_has_best = true;
-    if (cand.piece_count == 0) return;
-
-    while (t.sheets.count() > committed) t.sheets.Remove(t.sheets.count() - 1);
-    for (size_t i = 0; i < stock_taken.size(); ++i)
-        if (stock_taken[i]) {
-            t.stock_to_sheet[i] = -1;
-            stock_taken[i] = 0;
-        }
-    for (size_t i = 0; i < piece_taken.size(); ++i)
-        if (piece_taken[i]) {
-            t.piece_to_stock[i] = -1;
-            piece_taken[i] = 0;
-        }
-
-    // The same layout goes on every identical free stock item that follows, as far as the pieces last.
-    const int32_t repetitions = single.RepetitionCount();
-    const stock2d& here = sorted_stock[static_cast<size_t>(stock_position)];
-    int32_t copies = 0;
-    for (int32_t p = stock_position; p < static_cast<int32_t>(sorted_stock.size()) && copies < repetitions; ++p) {
-        const int32_t input = stock_sorted_to_input[static_cast<size_t>(p)];
-        if (!StocksIdentical(sorted_stock[static_cast<size_t>(p)], here)) break;
-        if (t.stock_to_sheet[static_cast<size_t>(input)] != -1) break;
-        ++copies;
-    }
-    std::vector<int32_t> copy_stock(static_cast<size_t>(copies));
-    for (int32_t k = 0; k < copies; ++k) {
-        const int32_t input = stock_sorted_to_input[static_cast<size_t>(stock_position + k)];
-        copy_stock[static_cast<size_t>(k)] = input;
-        auto sheet = std::make_unique<Chromosome>();
-        sheet->length = lay.length;
-        sheet->width = lay.width;
-        sheet->capacity = lay.capacity;
-        sheet->pieces = lay.pieces;
-        for (size_t j = 0; j < sheet->pieces.size(); ++j) {
-            const part2d& lp = single.LoadedPiece(lay.row_piece[static_cast<size_t>(k)][j]);
-            sheet->pieces[j].piece_index = lp.index;
-            sheet->pieces[j].data = lp.data;
-            sheet->pieces[j].turned = lay.row_turned[static_cast<size_t>(k)][j];
-        }
-        sheet->cuts = lay.cuts;
-        sheet->wastes = lay.wastes;
-        sheet->used_length = lay.used_length;
-        sheet->used_width = lay.used_width;
-        sheet->profile = lay.profile;
-        sheet->used_area = lay.used_area;
-        sheet->utilisation = cand.utilisation;
-        sheet->largest_waste = lay.waste.largest;
-        sheet->second_waste = lay.waste.second;
-        sheet->third_waste = lay.waste.third;
-        sheet->RecomputeTotals(minimal_useful_size);
-        sheet->stock_index = input;
-        t.sheets.Append(std::move(sheet));
-        t.stock_to_sheet[static_cast<size_t>(input)] = t.sheets.count() - 1;
-        stock_taken[static_cast<size_t>(input)] = 1;
-    }
-    for (int32_t i = 0; i < single.LoadedCount(); ++i) {
-        const int32_t r = lay.repetition[static_cast<size_t>(i)];
-        if (r < 0 || r >= copies) continue;
-        const size_t input = static_cast<size_t>(single.LoadedPiece(i).index);
-        t.piece_to_stock[input] = copy_stock[static_cast<size_t>(r)];
-        piece_taken[input] = 1;
-    }
 }
 
 // ---------------------------------------------------------------------------------------------------------------

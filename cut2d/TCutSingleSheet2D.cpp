@@ -321,6 +321,7 @@ void TCutSingleSheet2D::SetSearchSettings(search_settings& settings, int32_t str
     settings.remnant_rule = remnant_rule_ == 1;
     settings.mutation_rate = mutation_rate_;
     settings.shuffle_runs = large_job_;
+    settings.evaluator = evaluator_;
 }
 
 void TCutSingleSheet2D::TakeBest(const Cut2DXChromosomeGuillotine& best)

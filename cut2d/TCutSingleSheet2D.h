@@ -51,6 +51,8 @@ public:
     static constexpr double kLargeJobHeadSheets = 12.0;
     static constexpr double kLargeJobTailSheets = 4.0;
     void SetHoles(const std::vector<hole2d>& holes);
+    // Threads that help evaluate large generations (none: this one alone); layouts do not depend on it.
+    void set_Evaluator(parallel_evaluator* evaluator) { evaluator_ = evaluator; }
 
     void ClearPieces();
     void LoadPiece(const part2d& piece);
@@ -120,6 +122,7 @@ private:
     std::vector<hole2d> holes_;
     double mutation_rate_ = 0.1;
     bool large_job_ = false;
+    parallel_evaluator* evaluator_ = nullptr;
 
     // State.
     bool stop_ = true;

@@ -1,11 +1,12 @@
 #include "guillotine_decoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 namespace {
 
-int64_t g_decode_count = 0;
+std::atomic<int64_t> g_decode_count{0};
 
 constexpr uint8_t kDeadCut = 1;
 
@@ -88,7 +89,7 @@ block_offsets guillotine_decoder::OffsetsFor(const waste2d& r, int32_t cx, int32
 
 void guillotine_decoder::Run()
 {
-    ++g_decode_count;
+    g_decode_count.fetch_add(1, std::memory_order_relaxed);
     Cut2DXChromosomeGuillotine& I = ind_;
     const int32_t n = in_.count();
     I.piece_count = 0;
@@ -739,4 +740,4 @@ void DecodeGuillotine(Cut2DXChromosomeGuillotine& ind, const decode_input& in, c
     d.Run();
 }
 
-int64_t GuillotineDecodeCount() { return g_decode_count; }
+int64_t GuillotineDecodeCount() { return g_decode_count.load(std::memory_order_relaxed); }

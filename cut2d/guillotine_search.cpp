@@ -68,6 +68,12 @@ int GuillotineSearch::SortOrder(const Cut2DXChromosomeGuillotine& a, const Cut2D
 
 void GuillotineSearch::Evaluate(Cut2DXChromosomeGuillotine& ind) { DecodeGuillotine(ind, input_, *geometry_); }
 
+void GuillotineSearch::EvaluateChild(void* self, int32_t k)
+{
+    auto* search = static_cast<GuillotineSearch*>(self);
+    search->Evaluate(search->At(search->first_child_ + k));
+}
+
 void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bound, const sheet_geometry& geometry,
                            const guillotine_search_config& config, const std::function<void()>& on_generation)
 {
@@ -101,7 +107,12 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
     stop_ = false;
     if (config.seed_generator) stv::RandomSeed(config.seed);
     InitialiseParents(config);
-    for (int32_t i = 0; i < parents; ++i) Evaluate(At(i));
+    if (config.evaluator && parents >= kParallelChildren) {
+        first_child_ = 0;
+        config.evaluator->ForEach(parents, &GuillotineSearch::EvaluateChild, this);
+    } else {
+        for (int32_t i = 0; i < parents; ++i) Evaluate(At(i));
+    }
 
     improved_ = true;
     int32_t first = 0;
@@ -113,13 +124,24 @@ void GuillotineSearch::Run(const std::vector<part2d>& selected, int32_t piece_bo
         if (config.stop_without_waste && best_.waste.total <= 0.0001) break;
         if (on_generation) on_generation();
         if (stop_) break;
+        // The decoder draws no random numbers: the children may be decoded after all mutations, side by side.
+        const bool parallel = config.evaluator && parents >= kParallelChildren;
         for (int32_t i = 0; i < parents; ++i) {
             const int32_t child_pos = population - 1 - i;
             Cut2DXChromosomeGuillotine& child = At(child_pos);
             child.CopyGenomeFrom(At(i));
             ops_.Mutate(child, i, kSwapAfter, config.mutation_rate);
+            if (parallel) continue;
             Evaluate(child);
             if (i < elite && Better(child, At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+        }
+        if (parallel) {
+            first_child_ = population - parents;
+            config.evaluator->ForEach(parents, &GuillotineSearch::EvaluateChild, this);
+            for (int32_t i = 0; i < elite; ++i) {
+                const int32_t child_pos = population - 1 - i;
+                if (Better(At(child_pos), At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+            }
         }
         SortRange(elite, population - elite);
         int32_t gen_best = 0;

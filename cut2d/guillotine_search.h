@@ -7,6 +7,18 @@
 #include "genome_ops.h"
 #include "guillotine_decoder.h"
 
+// Runs job(context, k) for k = 0..count-1, perhaps on other threads too; returns when every one is done.
+class parallel_evaluator {
+public:
+    virtual void ForEach(int32_t count, void (*job)(void* context, int32_t k), void* context) = 0;
+
+protected:
+    ~parallel_evaluator() = default;
+};
+
+// Generations with fewer children than this are evaluated on the search's own thread.
+constexpr int32_t kParallelChildren = 16;
+
 // What every search of one sheet is run with.
 struct search_settings {
     int32_t iterations = 1;  // c: the guillotine population holds 4c individuals
@@ -15,6 +27,8 @@ struct search_settings {
     bool remnant_rule = false;
     double mutation_rate = 0.1;
     bool shuffle_runs = false;  // random run orders are shuffles (jobs of many distinct sizes)
+    // Helps evaluate the children of a generation; none: this thread alone. The result is the same.
+    parallel_evaluator* evaluator = nullptr;
 };
 
 struct guillotine_search_config : search_settings {
@@ -43,6 +57,7 @@ private:
     Cut2DXChromosomeGuillotine& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
     void InitialiseParents(const guillotine_search_config& config);
     void Evaluate(Cut2DXChromosomeGuillotine& ind);
+    static void EvaluateChild(void* self, int32_t k);  // individual first_child_ + k
     void SortRange(int32_t from, int32_t to);
 
     const std::vector<part2d>* pieces_ = nullptr;
@@ -55,4 +70,5 @@ private:
     Cut2DXChromosomeGuillotine best_;
     bool stop_ = true;
     bool improved_ = false;
+    int32_t first_child_ = 0;
 };

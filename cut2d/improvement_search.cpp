@@ -69,8 +69,10 @@ int AreaOrder(const Chromosome& a, const Chromosome& b)
 class SheetRepacker {
 public:
     SheetRepacker(const std::vector<part2d>& pieces, const std::vector<stock2d>& stock, const repack_rules& rules)
-        : pieces_(pieces), stock_(stock), rules_(rules)
+        : pieces_(pieces), stock_(stock), rules_(rules), run_end_(stock.size())
     {
+        for (size_t p = stock.size(); p-- > 0;)
+            run_end_[p] = p + 1 < stock.size() && StocksIdentical(stock[p], stock[p + 1]) ? run_end_[p + 1] : p + 1;
         single_.set_OnProgress([this] {
             if (single_.Improved())
                 stall_ = 0;
@@ -106,8 +108,11 @@ public:
             while (p < stock_.size()) {
                 const int32_t priority = stock_[p].priority;
                 bool produced = false;
-                for (; p < stock_.size() && stock_[p].priority == priority; ++p) {
+                for (size_t next = p; p < stock_.size() && stock_[p].priority == priority; p = next) {
+                    next = p + 1;
                     if (!stock_free[p]) continue;
+                    // The rest of its run of identical items would give the same layout (a long walk on big jobs).
+                    next = run_end_[p];
                     const stock2d& s = stock_[p];
                     if (last && StocksIdentical(*last, s)) continue;
                     last = &s;
@@ -201,6 +206,7 @@ private:
     int32_t stall_ = 0;
     std::vector<uint8_t> placed_;
     std::vector<int32_t> loaded_position_, best_placed_, loaded_priority_;
+    std::vector<size_t> run_end_;  // per stock position: the end of its run of identical items
     const std::vector<uint8_t>* urgent_ = nullptr;
 };
 

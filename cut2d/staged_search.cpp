@@ -55,7 +55,12 @@ void line_population::Start(const std::vector<part2d>& selected, const decode_in
             twin.variant = config.routine_pairs ? 1 : 0;
         }
     }
-    for (int32_t i = 0; i < parents_; ++i) Evaluate(At(i));
+    if (config_.evaluator && parents_ >= kParallelChildren) {
+        first_evaluated_ = 0;
+        config_.evaluator->ForEach(parents_, &line_population::EvaluateChild, this);
+    } else {
+        for (int32_t i = 0; i < parents_; ++i) Evaluate(At(i));
+    }
     int32_t first = 0;
     for (int32_t i = 1; i < parents_; ++i)
         if (Better(At(i), At(first))) first = i;
@@ -73,15 +78,32 @@ void line_population::Evaluate(Cut2DXChromosomeNStages& ind)
     }
 }
 
+void line_population::EvaluateChild(void* self, int32_t k)
+{
+    auto* population = static_cast<line_population*>(self);
+    population->Evaluate(population->At(population->first_evaluated_ + k));
+}
+
 bool line_population::Generation()
 {
+    // The decoder draws no random numbers: the children may be decoded after all mutations, side by side.
+    const bool parallel = config_.evaluator && parents_ >= kParallelChildren;
     for (int32_t i = 0; i < parents_; ++i) {
         const int32_t child_pos = size_ - 1 - i;
         Cut2DXChromosomeNStages& child = At(child_pos);
         child.CopyGenomeFrom(At(i));
         ops_.Mutate(child, i, config_.swap_after, config_.mutation_rate);
+        if (parallel) continue;
         Evaluate(child);
         if (i < elite_ && Better(child, At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+    }
+    if (parallel) {
+        first_evaluated_ = size_ - parents_;
+        config_.evaluator->ForEach(parents_, &line_population::EvaluateChild, this);
+        for (int32_t i = 0; i < elite_; ++i) {
+            const int32_t child_pos = size_ - 1 - i;
+            if (Better(At(child_pos), At(i))) std::swap(slot_[static_cast<size_t>(i)], slot_[static_cast<size_t>(child_pos)]);
+        }
     }
     SortRange(elite_, size_ - elite_);
     int32_t gen_best = 0;

@@ -32,6 +32,7 @@ public:
 private:
     Cut2DXChromosomeNStages& At(int32_t position) { return storage_[static_cast<size_t>(slot_[static_cast<size_t>(position)])]; }
     void Evaluate(Cut2DXChromosomeNStages& ind);
+    static void EvaluateChild(void* self, int32_t k);  // individual first_evaluated_ + k
     void SortRange(int32_t from, int32_t to);
     int32_t RemnantExtent(const Cut2DXChromosomeNStages& shape, const Cut2DXChromosomeNStages& of) const;
 
@@ -44,6 +45,7 @@ private:
     std::vector<int32_t> slot_, sort_buffer_;
     Cut2DXChromosomeNStages best_;
     int32_t parents_ = 0, size_ = 0, elite_ = 0;
+    int32_t first_evaluated_ = 0;
 };
 
 class StagedSearch {

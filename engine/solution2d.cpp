@@ -1,5 +1,6 @@
 #include "engine/solution2d.h"
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -50,17 +51,34 @@ bool BelongsToGarbage2D(const fractional_double& length, const fractional_double
 }
 
 // Raises the total of an equal entry; false when there is none.
-bool MergeInto(TOwningList<statistical_waste>& list, const fractional_double& length,
+bool MergeInto(const TOwningList<statistical_waste>& list, waste_entry_index& index, const fractional_double& length,
                const fractional_double& width, const my_w_string& material, int32_t count)
 {
-    for (auto& entry : list) {
-        if (entry->material.EqualsIgnoreCase(material) && entry->length.RecordEquals(length) &&
-            entry->width.RecordEquals(width)) {
-            entry->total += count;
-            return true;
-        }
-    }
-    return false;
+    statistical_waste* entry = index.Find(list, length, width, material);
+    if (entry) entry->total += count;
+    return entry != nullptr;
+}
+
+// Sizes that are equal as records (whole parts within the tolerance) fall into the same or a neighbouring bucket.
+int64_t SizeBucket(double whole)
+{
+    const double q = std::floor(whole / (4.0 * fractional_double::kTolerance));
+    constexpr double kEnd = 4e15;
+    if (q > -kEnd && q < kEnd) return static_cast<int64_t>(q);
+    return q >= kEnd ? static_cast<int64_t>(kEnd) : -static_cast<int64_t>(kEnd);  // and NaN
+}
+
+uint64_t Mix(uint64_t h, uint64_t v) { return h ^ (v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2)); }
+
+uint64_t SizeKey(int64_t length_bucket, const fractional_double& length, int64_t width_bucket,
+                 const fractional_double& width)
+{
+    uint64_t h = Mix(0, static_cast<uint64_t>(length_bucket));
+    h = Mix(h, static_cast<uint64_t>(length.numerator));
+    h = Mix(h, static_cast<uint64_t>(length.denominator));
+    h = Mix(h, static_cast<uint64_t>(width_bucket));
+    h = Mix(h, static_cast<uint64_t>(width.numerator));
+    return Mix(h, static_cast<uint64_t>(width.denominator));
 }
 
 void Append(TOwningList<statistical_waste>& list, const fractional_double& length, const fractional_double& width,
@@ -85,11 +103,43 @@ bool Solution2D::SameLayout(const Solution2D& other) const
     return MatchAll(pieces, other.pieces, SamePiece) && MatchAll(cuts, other.cuts, SameCut);
 }
 
+statistical_waste* waste_entry_index::Find(const TOwningList<statistical_waste>& list,
+                                           const fractional_double& length, const fractional_double& width,
+                                           const my_w_string& material)
+{
+    if (list.Count() < indexed_) {
+        buckets_.clear();
+        indexed_ = 0;
+    }
+    // The entries appended since the last look-up are the last ones.
+    auto it = list.end();
+    for (int32_t k = list.Count(); k > indexed_; --k) --it;
+    for (; it != list.end(); ++it, ++indexed_) {
+        const statistical_waste& e = **it;
+        buckets_.emplace(SizeKey(SizeBucket(e.length.whole), e.length, SizeBucket(e.width.whole), e.width),
+                         std::make_pair(indexed_, it->get()));
+    }
+    const int64_t lb = SizeBucket(length.whole), wb = SizeBucket(width.whole);
+    std::pair<int32_t, statistical_waste*> first{-1, nullptr};
+    for (int64_t dl = -1; dl <= 1; ++dl)
+        for (int64_t dw = -1; dw <= 1; ++dw) {
+            const auto range = buckets_.equal_range(SizeKey(lb + dl, length, wb + dw, width));
+            for (auto c = range.first; c != range.second; ++c) {
+                const statistical_waste& e = *c->second.second;
+                if ((first.second && c->second.first > first.first) || !e.material.EqualsIgnoreCase(material) ||
+                    !e.length.RecordEquals(length) || !e.width.RecordEquals(width))
+                    continue;
+                first = c->second;
+            }
+        }
+    return first.second;
+}
+
 void garbage_waste_list::Offer2D(const fractional_double& length, const fractional_double& width,
                                  const my_w_string& material, const fractional_double& minimal_useful_size,
                                  int32_t count)
 {
-    if (MergeInto(*this, length, width, material, count)) return;
+    if (MergeInto(*this, index_, length, width, material, count)) return;
     if (BelongsToGarbage2D(length, width, minimal_useful_size)) Append(*this, length, width, material, count);
 }
 
@@ -97,7 +147,7 @@ void garbage_waste_list::Offer1D(const fractional_double& length, const my_w_str
                                  const fractional_double& minimal_useful_size, int32_t count)
 {
     const fractional_double no_width;
-    if (MergeInto(*this, length, no_width, material, count)) return;
+    if (MergeInto(*this, index_, length, no_width, material, count)) return;
     if (length < minimal_useful_size && length >= kZeroWidth) Append(*this, length, no_width, material, count);
 }
 
@@ -105,7 +155,7 @@ void reused_waste_list::Offer2D(const fractional_double& length, const fractiona
                                 const my_w_string& material, const fractional_double& minimal_useful_size,
                                 int32_t count)
 {
-    if (MergeInto(*this, length, width, material, count)) return;
+    if (MergeInto(*this, index_, length, width, material, count)) return;
     if (BelongsToReused2D(length, width, minimal_useful_size)) Append(*this, length, width, material, count);
 }
 
@@ -113,7 +163,7 @@ void reused_waste_list::Offer1D(const fractional_double& length, const my_w_stri
                                 const fractional_double& minimal_useful_size, int32_t count)
 {
     const fractional_double no_width;
-    if (MergeInto(*this, length, no_width, material, count)) return;
+    if (MergeInto(*this, index_, length, no_width, material, count)) return;
     if (length >= minimal_useful_size && length >= kZeroWidth) Append(*this, length, no_width, material, count);
 }
 

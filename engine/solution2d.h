@@ -2,6 +2,8 @@
 // Result model of a sheet run: one Solution2D per distinct layout, in the user's sizes, plus
 // the summary records (waste pieces, utilisation by material).
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/Ufractions_double.h"
@@ -80,6 +82,18 @@ struct material_utilization {
     bool optimal = false;
 };
 
+// Finds the first entry of a waste list with the same material and size without walking the whole list (a large
+// job has tens of thousands of distinct wastes). Entries are only appended, through the lists' Offer methods.
+class waste_entry_index {
+public:
+    statistical_waste* Find(const TOwningList<statistical_waste>& list, const fractional_double& length,
+                            const fractional_double& width, const my_w_string& material);
+
+private:
+    std::unordered_multimap<uint64_t, std::pair<int32_t, statistical_waste*>> buckets_;
+    int32_t indexed_ = 0;
+};
+
 // Waste pieces too small to reuse.
 class garbage_waste_list : public TOwningList<statistical_waste> {
 public:
@@ -87,6 +101,9 @@ public:
                  const fractional_double& minimal_useful_size, int32_t count);
     void Offer1D(const fractional_double& length, const my_w_string& material,
                  const fractional_double& minimal_useful_size, int32_t count);
+
+private:
+    waste_entry_index index_;
 };
 
 // Waste pieces large enough to keep.
@@ -96,6 +113,9 @@ public:
                  const fractional_double& minimal_useful_size, int32_t count);
     void Offer1D(const fractional_double& length, const my_w_string& material,
                  const fractional_double& minimal_useful_size, int32_t count);
+
+private:
+    waste_entry_index index_;
 };
 
 class material_utilization_list : public TOwningList<material_utilization> {

@@ -278,6 +278,8 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
     long long excess = 0;
     double total = 0.0, slowest = 0.0;
     std::vector<double> times, cpuTimes;
+    std::string slowestName;
+    double slowestCpu = -1.0;
     for (const auto& f : files) {
         Job job;
         if (!ReadInstance(f, job)) continue;
@@ -286,6 +288,10 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
         times.push_back(out.seconds);
         cpuTimes.push_back(out.cpuSeconds);
         slowest = std::max(slowest, out.seconds);
+        if (out.cpuSeconds > slowestCpu) {
+            slowestCpu = out.cpuSeconds;
+            slowestName = f.stem().string();
+        }
         const auto it = bounds.find(f.stem().string());
         if (it == bounds.end()) continue;
         ++known;
@@ -305,9 +311,10 @@ void Set(const std::filesystem::path& dir, const std::map<std::string, std::pair
     };
     const double cpuSlowest = cpuTimes.empty() ? 0.0 : *std::max_element(cpuTimes.begin(), cpuTimes.end());
     std::printf("%-22s %4zu instances  optimum %4d/%-4d (%5.1f %%)  excess bars %4lld  worst +%d  >1 over %d  "
-                "time %7.2fs (median %.3fs, slowest %.2fs; cpu median %.3fs, slowest %.2fs)\n",
+                "time %7.2fs (median %.3fs, slowest %.2fs; cpu median %.3fs, slowest %.2fs: %s)\n",
                 dir.filename().string().c_str(), files.size(), optimal, known, known ? 100.0 * optimal / known : 0.0,
-                excess, worst, overOne, total, median(times), slowest, median(cpuTimes), cpuSlowest);
+                excess, worst, overOne, total, median(times), slowest, median(cpuTimes), cpuSlowest,
+                slowestName.c_str());
     std::fflush(stdout);
 }
 

@@ -224,4 +224,36 @@ TEST(ExactBars, PieceAsLongAsTheBarTakesNoKerf)
     EXPECT_DOUBLE_EQ(solution.waste, 0.0);
 }
 
+// When the same number of bars can hold all the waste in one of them, the layout leaves one offcut.
+TEST(ExactBars, WasteGathersInOneBar)
+{
+    struct Case {
+        int32_t kerf;
+        int32_t bar;
+        std::vector<int32_t> pieces;
+        size_t bars;
+    };
+    const std::vector<Case> cases = {
+        {0, 100, {50, 50, 30, 30, 20, 20, 45}, 3},
+        {5, 100, {48, 47, 30, 30, 30, 40}, 3},
+        {0, 1000, {400, 350, 300, 300, 250, 250, 200, 150, 120, 110, 90, 60}, 3},
+    };
+    for (const Case& c : cases) {
+        SmallJob s;
+        s.job.kerf = c.kerf;
+        for (int32_t l : c.pieces) s.job.pieces.push_back({l});
+        for (size_t b = 0; b < c.pieces.size(); ++b) {
+            s.job.barLengths.push_back(c.bar);
+            s.costs.push_back(c.bar);
+            s.priorities.push_back(0);
+        }
+        SolutionCut1D solution;
+        solution.Reset(static_cast<int32_t>(s.job.barLengths.size()), static_cast<int32_t>(c.pieces.size()));
+        EXPECT_TRUE(ExactBars(solution, PiecesOf(s), BarsOf(s, -1), s.job.kerf));
+        EXPECT_TRUE(CheckSolution(s.job, solution).empty()) << Describe(CheckSolution(s.job, solution));
+        EXPECT_EQ(solution.bars.size(), c.bars);
+        EXPECT_EQ(solution.barsWithWaste, 1);
+    }
+}
+
 }  // namespace

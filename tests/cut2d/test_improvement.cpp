@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "cut2d/sheet_bound.h"
@@ -62,7 +63,8 @@ struct run_outcome {
     int32_t bound = 0;
 };
 
-run_outcome RunJob(const cut_job& job, cut2d_effort effort, int32_t threads)
+run_outcome RunJob(const cut_job& job, cut2d_effort effort, int32_t threads,
+                   void (TCut2D::*start)() = &TCut2D::StartGuillotine)
 {
     TCut2D cut;
     LoadJob(cut, job);
@@ -75,7 +77,7 @@ run_outcome RunJob(const cut_job& job, cut2d_effort effort, int32_t threads)
         out.picture = DescribeResult(cut);
         out.bound = cut.GetSheetLowerBound();
     });
-    cut.StartGuillotine();
+    (cut.*start)();
     return out;
 }
 
@@ -109,10 +111,26 @@ TEST(Improvement, LayoutsStayValidAndNeverUseMoreStock)
 
 TEST(Improvement, SameResultOnEveryThreadCount)
 {
-    for (uint32_t seed : {2u, 6u, 27u}) {  // jobs the search improves
-        const cut_job job = FullModelJob(seed);
-        const run_outcome one = RunJob(job, cut2d_effort::normal, 1);
-        for (int32_t threads : {2, 4}) EXPECT_EQ(RunJob(job, cut2d_effort::normal, threads).picture, one.picture);
+    struct run_case {
+        uint32_t seed;
+        cut2d_effort effort;
+        void (TCut2D::*start)();
+    };
+    const std::vector<run_case> cases = {
+        // jobs the search improves
+        {2, cut2d_effort::normal, &TCut2D::StartGuillotine},
+        {6, cut2d_effort::normal, &TCut2D::StartGuillotine},
+        {27, cut2d_effort::normal, &TCut2D::StartGuillotine},
+        // the construction passes alone, in every mode
+        {3, cut2d_effort::quick, &TCut2D::StartGuillotine},
+        {4, cut2d_effort::quick, &TCut2D::StartNested},
+        {5, cut2d_effort::quick, &TCut2D::StartStaged},
+    };
+    for (const run_case& c : cases) {
+        SCOPED_TRACE("seed " + std::to_string(c.seed));
+        const cut_job job = FullModelJob(c.seed);
+        const run_outcome one = RunJob(job, c.effort, 1, c.start);
+        for (int32_t threads : {2, 4}) EXPECT_EQ(RunJob(job, c.effort, threads, c.start).picture, one.picture);
     }
 }
 
@@ -125,6 +143,35 @@ TEST(Improvement, QuickIsTheConstructionAlone)
     cut.set_OnRunEnd([&] { picture = DescribeResult(cut); });
     cut.StartGuillotine();
     EXPECT_EQ(RunJob(job, cut2d_effort::quick, 4).picture, picture);
+}
+
+TEST(Improvement, StopEndsEveryThreadWithAValidLayoutAndProgressStaysOnTheCallersThread)
+{
+    const cut_job job = FullModelJob(27);
+    const run_outcome full = RunJob(job, cut2d_effort::quick, 1);
+    TCut2D cut;
+    LoadJob(cut, job);
+    cut.set_Effort(cut2d_effort::normal);
+    cut.set_Threads(2);
+    const std::thread::id caller = std::this_thread::get_id();
+    cut2d_progress last;
+    bool foreign_thread = false;
+    cut.set_OnProgress([&](const cut2d_progress& p) {
+        foreign_thread = foreign_thread || std::this_thread::get_id() != caller;
+        if (last.passes_total == 0) cut.RequestStop();
+        last = p;
+    });
+    run_outcome out;
+    cut.set_OnRunEnd([&] {
+        out.violations = CheckResult(cut, job);
+        out.figures = MeasureResult(cut, job);
+    });
+    cut.StartGuillotine();
+    EXPECT_FALSE(foreign_thread);
+    EXPECT_LT(last.passes_done, last.passes_total);  // the passes not begun were left out
+    EXPECT_EQ(last.phase, 0);                        // and the improvement
+    EXPECT_TRUE(out.violations.empty()) << out.violations.front();
+    EXPECT_EQ(out.figures.placed, full.figures.placed);
 }
 
 namespace {

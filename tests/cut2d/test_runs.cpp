@@ -13,11 +13,12 @@ struct run_result {
     std::vector<cut2d_progress> progress;
 };
 
-run_result RunJob(const cut_job& job, void (TCut2D::*start)() = &TCut2D::StartGuillotine)
+run_result RunJob(const cut_job& job, void (TCut2D::*start)() = &TCut2D::StartGuillotine, int32_t threads = 0)
 {
     run_result r;
     TCut2D cut;
     LoadJob(cut, job);
+    cut.set_Threads(threads);
     cut.set_OnProgress([&](const cut2d_progress& p) { r.progress.push_back(p); });
     cut.set_OnRunEnd([&] {
         r.ended = true;
@@ -85,11 +86,11 @@ TEST(Run, NoPiecesOrNoStockEndsWithoutResult)
 TEST(Run, OnePieceStopsEachSearchAfterTwoGenerationsWithoutImprovement)
 {
     // One piece: ten short passes and the long one, each a single search reporting three times
-    // (the first report after the start counts as an improvement).
+    // (the first report after the start counts as an improvement). Only the caller's thread reports.
     cut_job job;
     job.pieces.push_back(job_piece{300, 200, 1, -1});
     job.stock.push_back(job_stock{1000, 800, 0, 0, 0, 0, 0, -1});
-    const run_result r = RunJob(job);
+    const run_result r = RunJob(job, &TCut2D::StartGuillotine, 1);
     ASSERT_TRUE(r.violations.empty()) << r.violations.front();
     EXPECT_EQ(r.progress.size(), 33u);
     ASSERT_FALSE(r.progress.empty());
@@ -97,7 +98,7 @@ TEST(Run, OnePieceStopsEachSearchAfterTwoGenerationsWithoutImprovement)
     EXPECT_EQ(r.progress.back().passes_done, 10);
 
     job.optimization_level = 5;  // no long pass
-    const run_result s = RunJob(job);
+    const run_result s = RunJob(job, &TCut2D::StartGuillotine, 1);
     EXPECT_EQ(s.progress.size(), 30u);
     EXPECT_EQ(s.progress.front().passes_total, 10);
 }

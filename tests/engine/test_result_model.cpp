@@ -85,6 +85,22 @@ TEST(WasteLists, SortWastesByMinimalUsefulSizeAndMergeEqualOnes)
     reused.Offer2D(150.0, 120.0, my_w_string(L"oak"), minimal, 1);
     EXPECT_EQ(reused.Count(), 2);
 
+    // Within the record tolerance, in either direction and across any bucket edge, in any letter case: the
+    // first equal entry takes it; a fraction is another record.
+    const double step = fractional_double::kTolerance / 3.0;
+    for (int k = 0; k < 12; ++k) {
+        SCOPED_TRACE(k);
+        reused_waste_list one;
+        const double base = 200.0 + k * step;
+        one.Offer2D(base, 300.0, glass, minimal, 1);
+        one.Offer2D(base + 0.9 * fractional_double::kTolerance, 300.0, my_w_string(L"GLASS"), minimal, 1);
+        one.Offer2D(base, 300.0 - 0.9 * fractional_double::kTolerance, glass, minimal, 1);
+        one.Offer2D(fractional_double(base, 1, 2), 300.0, glass, minimal, 1);
+        one.Offer2D(base + 3.0 * fractional_double::kTolerance, 300.0, glass, minimal, 1);
+        ASSERT_EQ(one.Count(), 3);
+        EXPECT_EQ(one.Get(0)->total, 3);
+    }
+
     garbage_waste_list bars_garbage;
     reused_waste_list bars_reused;
     bars_garbage.Offer1D(40.0, glass, minimal, 1);
