@@ -8,6 +8,7 @@
 
 #include "guillotine_decoder.h"
 #include "sheet_geometry.h"
+#include "util/stream_random.h"
 
 namespace {
 
@@ -27,22 +28,6 @@ constexpr int32_t kLateAcceptance = 20;
 // Percent of ruined sheets laid out afresh, and of those whose order changes a little.
 constexpr uint32_t kReshufflePercent = 10;
 constexpr uint32_t kPerturbPercent = 50;
-
-
-struct chain_random {
-    uint64_t state;
-    explicit chain_random(uint64_t seed) : state(seed) {}
-    uint32_t Next()
-    {
-        state += 0x9E3779B97F4A7C15ull;
-        uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return static_cast<uint32_t>((z ^ (z >> 31)) >> 32);
-    }
-    int32_t Below(int32_t n) { return n > 0 ? static_cast<int32_t>(Next() % static_cast<uint32_t>(n)) : 0; }
-    bool Chance(uint32_t percent) { return Next() % 100u < percent; }
-};
 
 // One size of stock, with every piece loaded as grain and turning allow on it.
 struct stock_kind {
@@ -217,7 +202,7 @@ private:
     void SetUsed(goal_sheet& s) const;
 
     const goal_job& job_;
-    chain_random random_;
+    stv::stream_random random_;
     chain_state state_, saved_;
     std::vector<goal_sheet> best_;
     double best_area_ = 0.0;
@@ -237,6 +222,26 @@ struct free_extents {
     void Restore(goal_sheet& s) const { s.free = free; }
 };
 
+// Moves the pieces `leaves` picks into `pool`; the others keep their order and genome.
+template <class Picked>
+void MoveToPool(goal_sheet& s, std::vector<int32_t>& pool, Picked leaves)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < s.items.size(); ++i) {
+        if (leaves(i)) {
+            pool.push_back(s.items[i]);
+            continue;
+        }
+        s.items[kept] = s.items[i];
+        s.turn[kept] = s.turn[i];
+        s.dir[kept] = s.dir[i];
+        ++kept;
+    }
+    s.items.resize(kept);
+    s.turn.resize(kept);
+    s.dir.resize(kept);
+}
+
 void goal_chain::SetUsed(goal_sheet& s) const
 {
     s.used = 0.0;
@@ -252,20 +257,7 @@ void goal_chain::Settle(goal_sheet& s)
         s.decodable = true;
     }
     while (!decoder_.Decode(s, KindOf(s))) {
-        size_t kept = 0;
-        for (size_t i = 0; i < s.items.size(); ++i) {
-            if (decoder_.Unplaced(i)) {
-                state_.pool.push_back(s.items[i]);
-                continue;
-            }
-            s.items[kept] = s.items[i];
-            s.turn[kept] = s.turn[i];
-            s.dir[kept] = s.dir[i];
-            ++kept;
-        }
-        s.items.resize(kept);
-        s.turn.resize(kept);
-        s.dir.resize(kept);
+        MoveToPool(s, state_.pool, [&](size_t i) { return decoder_.Unplaced(i); });
     }
     SetUsed(s);
 }
@@ -400,20 +392,8 @@ void goal_chain::Ruin()
             mark_[static_cast<size_t>(i)] = 1;
             ++t;
         }
-        size_t kept = 0;
-        for (size_t i = 0; i < s.items.size(); ++i) {
-            if (mark_[i]) {
-                state_.pool.push_back(s.items[i]);
-                continue;
-            }
-            s.items[kept] = s.items[i];
-            s.turn[kept] = s.turn[i];
-            s.dir[kept] = s.dir[i];
-            ++kept;
-        }
-        s.items.resize(kept);
-        s.turn.resize(kept);
-        s.dir.resize(kept);
+        MoveToPool(s, state_.pool, [&](size_t i) { return mark_[i] != 0; });
+        const size_t kept = s.items.size();
         // The rest may also change its layout: laid out afresh, largest first with noise, or a little: two
         // pieces change places, a split or the variant flips.
         if (kept >= 2 && random_.Chance(kReshufflePercent)) {

@@ -9,6 +9,7 @@
 
 #include "goal_search.h"
 #include "sheet_geometry.h"
+#include "util/stream_random.h"
 #include "util/tolerance.h"
 
 namespace {
@@ -25,21 +26,6 @@ constexpr int32_t kAbsorbIterations = 6;
 constexpr int64_t kGoalWorkPerUnit = 1000;
 // Lowers the priority of urgent pieces below every real one.
 constexpr int32_t kUrgentShift = 1 << 24;
-
-// The search's own choices come from a portable generator per task; the sheet runs seed their own.
-struct task_random {
-    uint64_t state;
-    explicit task_random(uint64_t seed) : state(seed) {}
-    uint32_t Next()
-    {
-        state += 0x9E3779B97F4A7C15ull;
-        uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return static_cast<uint32_t>((z ^ (z >> 31)) >> 32);
-    }
-    int32_t Below(int32_t n) { return n > 0 ? static_cast<int32_t>(Next() % static_cast<uint32_t>(n)) : 0; }
-};
 
 double SheetArea(const TSheet& s) { return static_cast<double>(s.length) * s.width; }
 double StockArea(const stock2d& s) { return static_cast<double>(s.length) * s.width; }
@@ -498,7 +484,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
         });
         for (int32_t t = 0; t < kTasksPerRound; ++t) {
             repack_task& task = tasks[static_cast<size_t>(t)];
-            task_random random((uint64_t{settings.seed} << 32) ^ (uint64_t{round} * kTasksPerRound + static_cast<uint64_t>(t)));
+            stv::stream_random random((uint64_t{settings.seed} << 32) ^ (uint64_t{round} * kTasksPerRound + static_cast<uint64_t>(t)));
             const int32_t target = order[static_cast<size_t>(t < 2 ? 0 : random.Below(std::min(n, 4)))];
             task.kind = n >= 2 && t % 2 == 0 ? 1 : 0;
             const int32_t most = task.kind == 1 ? std::min(n - 1, kMostAbsorbing) : std::min(n - 1, kMostOthers);
