@@ -24,6 +24,9 @@ constexpr int32_t kMostAbsorbing = 8;
 constexpr int32_t kAbsorbIterations = 6;
 // Pieces the goal search lays out per unit of work; about as long as the repacks would take.
 constexpr int64_t kGoalWorkPerUnit = 1000;
+// The goal search aims at one sheet fewer at a time; on jobs of hundreds of sheets the repacks gain more
+// in the same work (20,000 distinct parts: 772 sheets against 759).
+constexpr int32_t kGoalSearchMostSheets = 200;
 // Lowers the priority of urgent pieces below every real one.
 constexpr int32_t kUrgentShift = 1 << 24;
 
@@ -407,7 +410,7 @@ bool ImprovementSearch::Run(TGlobalSolution& solution, const std::vector<part2d>
     double first_area = 0.0;
     for (const auto& c : sheets) first_area += SheetArea(*c);
     int32_t old_work = settings.work;
-    if (rules.strategy == sheet_strategy::guillotine) {
+    if (rules.strategy == sheet_strategy::guillotine && first_count <= kGoalSearchMostSheets) {
         // With one stock size the goal search does all the work; with several, repacks onto other sizes add to it.
         if (settings.one_stock_size) old_work = 0;
         goal_settings goal;
