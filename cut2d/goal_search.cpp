@@ -98,8 +98,8 @@ struct goal_job {
 
 class sheet_decoder {
 public:
-    // Lays the sheet out by its genome; true when every piece is placed. Updates its free extents.
     int64_t work = 0;  // pieces decoded: the measure of the search's work
+    // Lays the sheet out by its genome; true when every piece is placed. Updates its free extents.
     bool Decode(goal_sheet& s, const stock_kind& k)
     {
         work += static_cast<int64_t>(s.items.size()) + 1;
